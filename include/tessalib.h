@@ -1,0 +1,202 @@
+/*
+ * tessalib.h - the public interface of Tessalib.
+ *
+ * Tessalib is a general-purpose cryptography library with a flat C interface.
+ * It ships as Tessalib.dll (64-bit Windows) and libtessalib.so (Linux) with the
+ * same exports and the same behaviour.
+ *
+ * Rules that hold for every export unless its comment says otherwise:
+ *
+ * Results. Every export returns a 32-bit signed integer in one of four classes:
+ *   - Status: 0 on success, else an error code. Some families return the code
+ *     as a positive number, others negated; each comment says which.
+ *   - Length: >= 0 is a count of bytes or characters written (or needed, in
+ *     query mode); a failure is minus an error code.
+ *   - Handle: the _Init functions return a nonzero context handle, or 0 on
+ *     failure (the reason is the thread's last error / the family's _InitError).
+ *   - Value: a version, checksum or similar; see the export.
+ *
+ * Last error. Each thread has its own last error. A "framed" export clears it on
+ * entry and, when it fails, records the absolute value of its error code; read it
+ * with API_ErrorCode() and turn it into text with API_ErrorLookup(). Exports
+ * marked "unframed" neither clear nor record it.
+ *
+ * Integers. Lengths, counts and option words are int32_t. Byte data are
+ * unsigned char pointers. Text is NUL-terminated 8-bit strings; UTF-16 text is
+ * an array of uint16_t units ending in a 0 unit (never wchar_t).
+ *
+ * Text outputs. A text output is a buffer `output` with a count `outputLen` of
+ * characters NOT counting the terminating NUL: the buffer must hold
+ * outputLen + 1 bytes. Query mode: where offered, a NULL output or an outputLen
+ * below 1 writes nothing and returns the size needed.
+ *
+ * Arguments. Checks are made in a fixed order stated per export; the first
+ * failing check decides the code. A required NULL pointer, a NULL data pointer
+ * with a positive length, or a negative length is BAD_PARAM_ERROR unless the
+ * export names another code. Sizes derived from caller lengths are computed in
+ * 64 bits; one that does not fit a positive int32_t is BAD_PARAM_ERROR.
+ *
+ * Threads. Any number of threads may call at once. Context handles and the
+ * last error are per thread: a handle is valid only in the thread that got it.
+ *
+ * Fatal conditions. An allocation that fails or exceeds 0x3FFFFFFF bytes is
+ * reported (system log, error log file "apierr.log", message box) and ends the
+ * process with exit status 1. On Windows the options are read from the registry
+ * key HKLM\Software\Quorvane\Tessaly\Options; on Linux from the options file
+ * (see "Fatal-error reporting options" below).
+ *
+ * Secrets. Every buffer and context that held a key, key schedule, keystream,
+ * plaintext or seed is overwritten with zeros before it is released.
+ */
+#ifndef TESSALIB_H
+#define TESSALIB_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(TESSALIB_STATIC)
+#    define TESSALIB_API
+#  elif defined(TESSALIB_BUILD)
+#    define TESSALIB_API __declspec(dllexport)
+#  else
+#    define TESSALIB_API __declspec(dllimport)
+#  endif
+#  define TESSALIB_CALL __stdcall
+#else
+#  define TESSALIB_API __attribute__((visibility("default")))
+#  define TESSALIB_CALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ------------------------------------------------------------------------ */
+/* Error codes (API_ErrorLookup gives their messages)                        */
+/* ------------------------------------------------------------------------ */
+#define SUCCESS_NO_ERROR       0    /* OK, success, no error */
+#define OPEN_ERROR             1    /* Cannot open input file */
+#define CREATE_ERROR           2    /* Cannot create output file */
+#define READ_ERROR             3    /* File read error */
+#define WRITE_ERROR            4    /* File write error */
+#define MEMORY_ERROR           5    /* Not enough memory */
+#define BAD_PARAM_ERROR        6    /* Parameter is wrong or missing */
+#define BAD_FORMAT_ERROR       7    /* Data is in wrong format */
+#define INVALID_DATA_ERROR     8    /* Invalid data */
+#define EOF_ERROR              9    /* Unexpected end of file found */
+#define OUT_OF_RANGE_ERROR     11   /* Value out of range */
+#define DUP_ERROR              12   /* Duplicate data or filename */
+#define NULL_ERROR             14   /* Unexpected NULL value */
+#define DECRYPT_ERROR          15   /* Decryption error */
+#define BAD_FLAG_ERROR         17   /* Invalid option */
+#define WIPE_ERROR             18   /* Failed to wipe data */
+#define NOT_SUPPORTED_ERROR    19   /* Item is not supported */
+#define TEST_FAILED_ERROR      23   /* Failed a test e.g. known answer test */
+#define BAD_LENGTH_ERROR       26   /* Data not a valid length */
+#define SHORT_BUF_ERROR        30   /* Not enough room in output buffer */
+#define ZLIB_COMPR_ERROR       31   /* Zlib compression error */
+#define BAD_KEY_LEN_ERROR      33   /* Invalid key length */
+#define BAD_BLK_LEN_ERROR      34   /* Invalid block length */
+#define BAD_MODE_ERROR         35   /* Invalid mode */
+#define BAD_KEY_ERROR          36   /* Invalid key */
+#define BAD_IV_ERROR           37   /* Invalid initialization vector */
+#define BAD_IV_LEN_ERROR       38   /* Invalid IV length */
+#define ENCODING_ERROR         39   /* Unable to encode */
+#define AUTH_FAIL_ERROR        40   /* Authentication failed */
+#define MISUSE_ERROR           41   /* Function called out of sequence */
+#define WEAK_KEY_ERROR         52   /* Weak key */
+#define INVALID_HANDLE_ERROR   64   /* Invalid context handle */
+#define PRNG_ERR_FILE_OPEN     201  /* PRNG: Cannot open input file */
+#define PRNG_ERR_FILE_CREATE   202  /* PRNG: Cannot create output file */
+#define PRNG_ERR_FILE_READ     203  /* PRNG: File read error */
+#define PRNG_ERR_FILE_WRITE    204  /* PRNG: File write error */
+#define PRNG_ERR_FILE_LOCK     205  /* PRNG: File locking error */
+#define PRNG_ERR_UNINST        210  /* PRNG: Uninstantiation failed */
+#define PRNG_ERR_TOOBIG        211  /* PRNG: Requested length is too large */
+#define PRNG_ERR_FAILURE       212  /* PRNG: Function failed */
+#define PRNG_ERR_BADPARAM      213  /* PRNG: Invalid input parameter */
+#define PRNG_ERR_NOTAVAIL      214  /* PRNG: Function is not available */
+#define PRNG_ERR_CATASTROPHIC  299  /* PRNG: Catastrophic failure */
+#define INTERNAL_ERROR         9745 /* Something not expected to happen has happened */
+#define MISC_ERROR             9999 /* Miscellaneous error */
+
+/* ------------------------------------------------------------------------ */
+/* Fatal-error reporting options                                             */
+/* ------------------------------------------------------------------------ */
+/*
+ * Three options govern the fatal-error reporter; they are read afresh at every
+ * report and never written by the library:
+ *   NoMessageBox  nonzero: show no message box
+ *   NoErrorLog    nonzero: append nothing to the error log "apierr.log"
+ *   ErrorLogDir   directory of "apierr.log" (default: the host executable's
+ *                 directory)
+ * Windows: values under HKEY_LOCAL_MACHINE\Software\Quorvane\Tessaly\Options.
+ * Linux: lines "Name=value" in the file /etc/tessalib/options, or in the file
+ * named by the environment variable TESSALIB_OPTIONS_FILE when it is set.
+ * Numbers may be decimal or 0x-hex. There the event log is syslog (identity
+ * "Tessalib", level LOG_ERR) and the message box is one line "Tessalib: <message>"
+ * on standard error, written without blocking.
+ * An error-log path longer than 259 characters is skipped, never truncated.
+ */
+
+/* ------------------------------------------------------------------------ */
+/* API_: errors and module information                                       */
+/* ------------------------------------------------------------------------ */
+
+/* API_ErrorCode: the calling thread's last error (a positive code, 0 when the
+ * last framed call succeeded). Unframed: reading it changes nothing. */
+TESSALIB_API int32_t TESSALIB_CALL API_ErrorCode(void);
+
+/* API_ErrorLookup: writes "<message> (<NAME>)" for errorCode (either sign) into
+ * output, at most outputLen characters plus a NUL, and returns the characters
+ * written. Query mode (NULL output or outputLen < 1) returns the full length.
+ * A code not in the table (including INT32_MIN) returns 0 and writes nothing.
+ * Unframed. */
+TESSALIB_API int32_t TESSALIB_CALL API_ErrorLookup(char *output, int32_t outputLen, int32_t errorCode);
+
+/* API_Version: the version number 62201 (6.22.01 as major*10000 + minor*100
+ * + release). Unframed. */
+TESSALIB_API int32_t TESSALIB_CALL API_Version(void);
+
+/* @@API_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* CNV_: hex, base64 and UTF-16 conversion                                   */
+/* ------------------------------------------------------------------------ */
+/* @@CNV_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* AES128_, AES192_, AES256_, DES_, TDEA_, BLF_: per-algorithm block ciphers */
+/* ------------------------------------------------------------------------ */
+/* @@BLOCK_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* HASH_: message digests                                                    */
+/* ------------------------------------------------------------------------ */
+/* @@HASH_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* SHA1_, SHA2_, SHA3_, MD5_: per-algorithm hash families                    */
+/* ------------------------------------------------------------------------ */
+/* @@SHAFAM_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* MAC_: message authentication codes                                        */
+/* ------------------------------------------------------------------------ */
+/* @@MAC_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* XOF_, PRF_: extendable-output and pseudo-random functions                 */
+/* ------------------------------------------------------------------------ */
+/* @@XOF_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* PBE_: password-based key derivation                                       */
+/* ------------------------------------------------------------------------ */
+/* @@PBE_SECTION@@ */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TESSALIB_H */

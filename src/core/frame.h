@@ -1,0 +1,67 @@
+// The call frame every export runs in, the per-thread state it works on and
+// the guarded allocator. Chief header of the module core.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "core/workspace.h"
+#include "tessalib.h"
+
+// Number of entries of the table of registered thread blocks.
+constexpr int kThreadTableSize = 1088;
+
+// The calling thread's block, created (zero-filled) on first need and entered
+// in the thread table. Without memory it returns the shared fallback block.
+// Never fails, never records an error.
+ThreadState* GetThreadState() noexcept;
+ThreadWorkspace* GetThreadWorkspace() noexcept;
+
+// Records code as the thread's last error when none is recorded yet in this
+// call and code != 0 (by its absolute value). Returns code unchanged.
+int32_t RecordError(int32_t code) noexcept;
+
+// Guarded allocation: never returns null. A request above 0x3FFFFFFF bytes
+// (elements for MemCalloc), or a failed one, is reported as fatal and ends
+// the process with status 1. A size of 0 gives a 1-byte block.
+void* MemAlloc(std::size_t size) noexcept;
+void* MemCalloc(std::size_t count, std::size_t elemSize) noexcept;
+void MemFree(void* block) noexcept;
+
+// --- The export frame --------------------------------------------------------
+// Every framed export starts with frame_begin (or frame_begin_stir for the
+// exports that take an entropy sample at entry) and ends by passing its result
+// through the recorder of its result class.
+
+// Clears the thread's last error and returns its block.
+ThreadState* frame_begin() noexcept;
+// As frame_begin, then takes an entropy sample in the given mode (RngStirMode).
+ThreadState* frame_begin_stir(int mode) noexcept;
+
+// Status class: any nonzero result is recorded.
+inline int32_t frame_status(int32_t result) noexcept { return RecordError(result); }
+// Length class: only a negative result is recorded.
+inline int32_t frame_length(int32_t result) noexcept {
+    if (result < 0) RecordError(result);
+    return result;
+}
+// Handle class: on failure (handle 0) the family's init error is recorded.
+inline uint32_t frame_handle(uint32_t handle, int32_t initError) noexcept {
+    if (handle == 0 && initError != 0) RecordError(initError);
+    return handle;
+}
+
+// --- Thread table (lifecycle and tests) ------------------------------------
+// Enters a block in the first empty entry; false when the table is full.
+bool thread_table_enter(ThreadState* block) noexcept;
+// Empties the entry holding block, if any.
+void thread_table_remove(ThreadState* block) noexcept;
+// Frees (after wiping) every block still entered. Used at unload.
+void thread_table_free_all() noexcept;
+// Number of blocks currently entered.
+int thread_table_count() noexcept;
+// The shared fallback block used when a thread's own block cannot be made.
+ThreadState* fallback_state() noexcept;
+// Allocates a zero-filled block without any fatal report; null on failure.
+ThreadState* thread_block_new() noexcept;
+// Wipes and frees a block (never the fallback block).
+void thread_block_free(ThreadState* block) noexcept;
