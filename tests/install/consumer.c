@@ -1,0 +1,11 @@
+/* Links against an installed Tessalib through its header and library. */
+#include <stdio.h>
+#include <tessalib.h>
+
+int main(void) {
+    char text[64];
+    if (API_Version() != 62201) return 1;
+    if (API_ErrorLookup(text, 63, -BAD_KEY_LEN_ERROR) != 38) return 1;
+    puts(text);
+    return 0;
+}
