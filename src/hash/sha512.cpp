@@ -1,0 +1,174 @@
+// SHA-384/512 engine: 80 unrolled rounds over a 16-word rolling schedule;
+// whole blocks are compressed straight from the caller's buffer.
+#include "hash/sha512.h"
+
+#include <cstring>
+
+#include "core/wipe.h"
+#include "hash/bytes.h"
+
+using hashbytes::load_be64;
+using hashbytes::rotr64;
+using hashbytes::store_be64;
+
+namespace {
+
+alignas(64) constexpr uint64_t kK[80] = {
+    0x428a2f98d728ae22ull, 0x7137449123ef65cdull, 0xb5c0fbcfec4d3b2full, 0xe9b5dba58189dbbcull,
+    0x3956c25bf348b538ull, 0x59f111f1b605d019ull, 0x923f82a4af194f9bull, 0xab1c5ed5da6d8118ull,
+    0xd807aa98a3030242ull, 0x12835b0145706fbeull, 0x243185be4ee4b28cull, 0x550c7dc3d5ffb4e2ull,
+    0x72be5d74f27b896full, 0x80deb1fe3b1696b1ull, 0x9bdc06a725c71235ull, 0xc19bf174cf692694ull,
+    0xe49b69c19ef14ad2ull, 0xefbe4786384f25e3ull, 0x0fc19dc68b8cd5b5ull, 0x240ca1cc77ac9c65ull,
+    0x2de92c6f592b0275ull, 0x4a7484aa6ea6e483ull, 0x5cb0a9dcbd41fbd4ull, 0x76f988da831153b5ull,
+    0x983e5152ee66dfabull, 0xa831c66d2db43210ull, 0xb00327c898fb213full, 0xbf597fc7beef0ee4ull,
+    0xc6e00bf33da88fc2ull, 0xd5a79147930aa725ull, 0x06ca6351e003826full, 0x142929670a0e6e70ull,
+    0x27b70a8546d22ffcull, 0x2e1b21385c26c926ull, 0x4d2c6dfc5ac42aedull, 0x53380d139d95b3dfull,
+    0x650a73548baf63deull, 0x766a0abb3c77b2a8ull, 0x81c2c92e47edaee6ull, 0x92722c851482353bull,
+    0xa2bfe8a14cf10364ull, 0xa81a664bbc423001ull, 0xc24b8b70d0f89791ull, 0xc76c51a30654be30ull,
+    0xd192e819d6ef5218ull, 0xd69906245565a910ull, 0xf40e35855771202aull, 0x106aa07032bbd1b8ull,
+    0x19a4c116b8d2d0c8ull, 0x1e376c085141ab53ull, 0x2748774cdf8eeb99ull, 0x34b0bcb5e19b48a8ull,
+    0x391c0cb3c5c95a63ull, 0x4ed8aa4ae3418acbull, 0x5b9cca4f7763e373ull, 0x682e6ff3d6b2b8a3ull,
+    0x748f82ee5defb2fcull, 0x78a5636f43172f60ull, 0x84c87814a1f0ab72ull, 0x8cc702081a6439ecull,
+    0x90befffa23631e28ull, 0xa4506cebde82bde9ull, 0xbef9a3f7b2c67915ull, 0xc67178f2e372532bull,
+    0xca273eceea26619cull, 0xd186b8c721c0c207ull, 0xeada7dd6cde0eb1eull, 0xf57d4f7fee6ed178ull,
+    0x06f067aa72176fbaull, 0x0a637dc5a2c898a6ull, 0x113f9804bef90daeull, 0x1b710b35131c471bull,
+    0x28db77f523047d84ull, 0x32caab7b40c72493ull, 0x3c9ebe0a15c9bebcull, 0x431d67c49c100d4cull,
+    0x4cc5d4becb3e42b6ull, 0x597f299cfc657e2aull, 0x5fcb6fab3ad6faecull, 0x6c44198c4a475817ull,
+};
+
+}  // namespace
+
+#define SHA512_S0(x) (rotr64(x, 28) ^ rotr64(x, 34) ^ rotr64(x, 39))
+#define SHA512_S1(x) (rotr64(x, 14) ^ rotr64(x, 18) ^ rotr64(x, 41))
+#define SHA512_s0(x) (rotr64(x, 1) ^ rotr64(x, 8) ^ ((x) >> 7))
+#define SHA512_s1(x) (rotr64(x, 19) ^ rotr64(x, 61) ^ ((x) >> 6))
+
+#define SHA512_RND(a, b, c, d, e, f, g, h, i)                                          \
+    t1 = h + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g)))) + kK[i] + w[(i) & 15];       \
+    d += t1;                                                                           \
+    h = t1 + SHA512_S0(a) + (((a) & (b)) | ((c) & ((a) | (b))));
+
+#define SHA512_RNDX(a, b, c, d, e, f, g, h, i)                                         \
+    w[(i) & 15] += SHA512_s1(w[((i) - 2) & 15]) + w[((i) - 7) & 15] +                  \
+                   SHA512_s0(w[((i) - 15) & 15]);                                      \
+    SHA512_RND(a, b, c, d, e, f, g, h, i)
+
+#define SHA512_8(R, i)                       \
+    R(a, b, c, d, e, f, g, h, (i));          \
+    R(h, a, b, c, d, e, f, g, (i) + 1);      \
+    R(g, h, a, b, c, d, e, f, (i) + 2);      \
+    R(f, g, h, a, b, c, d, e, (i) + 3);      \
+    R(e, f, g, h, a, b, c, d, (i) + 4);      \
+    R(d, e, f, g, h, a, b, c, (i) + 5);      \
+    R(c, d, e, f, g, h, a, b, (i) + 6);      \
+    R(b, c, d, e, f, g, h, a, (i) + 7);
+
+void sha512_blocks(uint64_t hv[8], const uint8_t* p, std::size_t nblocks) noexcept {
+    uint64_t w[16];
+    while (nblocks--) {
+        for (int i = 0; i < 16; ++i) w[i] = load_be64(p + 8 * i);
+        uint64_t a = hv[0], b = hv[1], c = hv[2], d = hv[3];
+        uint64_t e = hv[4], f = hv[5], g = hv[6], h = hv[7];
+        uint64_t t1;
+        SHA512_8(SHA512_RND, 0)
+        SHA512_8(SHA512_RND, 8)
+        SHA512_8(SHA512_RNDX, 16)
+        SHA512_8(SHA512_RNDX, 24)
+        SHA512_8(SHA512_RNDX, 32)
+        SHA512_8(SHA512_RNDX, 40)
+        SHA512_8(SHA512_RNDX, 48)
+        SHA512_8(SHA512_RNDX, 56)
+        SHA512_8(SHA512_RNDX, 64)
+        SHA512_8(SHA512_RNDX, 72)
+        hv[0] += a;
+        hv[1] += b;
+        hv[2] += c;
+        hv[3] += d;
+        hv[4] += e;
+        hv[5] += f;
+        hv[6] += g;
+        hv[7] += h;
+        p += 128;
+    }
+    secure_wipe(w, sizeof w);
+}
+
+static void sha512_start(Sha512State* st, const uint64_t iv[8], uint32_t truncated) noexcept {
+    std::memcpy(st->h, iv, 8 * sizeof(uint64_t));
+    st->total_lo = 0;
+    st->total_hi = 0;
+    st->buf_len = 0;
+    st->truncated = truncated;
+}
+
+void sha512_init(Sha512State* st) noexcept {
+    static constexpr uint64_t iv[8] = {
+    0x6a09e667f3bcc908ull, 0xbb67ae8584caa73bull, 0x3c6ef372fe94f82bull, 0xa54ff53a5f1d36f1ull,
+    0x510e527fade682d1ull, 0x9b05688c2b3e6c1full, 0x1f83d9abfb41bd6bull, 0x5be0cd19137e2179ull,
+    };
+    sha512_start(st, iv, 0);
+}
+
+void sha384_init(Sha512State* st) noexcept {
+    static constexpr uint64_t iv[8] = {
+    0xcbbb9d5dc1059ed8ull, 0x629a292a367cd507ull, 0x9159015a3070dd17ull, 0x152fecd8f70e5939ull,
+    0x67332667ffc00b31ull, 0x8eb44a8768581511ull, 0xdb0c2e0d64f98fa7ull, 0x47b5481dbefa4fa4ull,
+    };
+    sha512_start(st, iv, 1);
+}
+
+void sha512_update(Sha512State* st, const uint8_t* data, std::size_t len) noexcept {
+    if (len == 0) return;
+    const uint64_t before = st->total_lo;
+    st->total_lo += len;
+    if (st->total_lo < before) ++st->total_hi;
+    if (st->buf_len != 0) {
+        std::size_t take = 128 - st->buf_len;
+        if (take > len) take = len;
+        std::memcpy(st->buf + st->buf_len, data, take);
+        st->buf_len += static_cast<uint32_t>(take);
+        data += take;
+        len -= take;
+        if (st->buf_len < 128) return;
+        sha512_blocks(st->h, st->buf, 1);
+        st->buf_len = 0;
+    }
+    if (len >= 128) {
+        sha512_blocks(st->h, data, len / 128);
+        data += len & ~static_cast<std::size_t>(127);
+        len &= 127;
+    }
+    if (len != 0) {
+        std::memcpy(st->buf, data, len);
+        st->buf_len = static_cast<uint32_t>(len);
+    }
+}
+
+static void sha512_pad(Sha512State* st, uint8_t pad_byte, unsigned extra_bits, uint8_t* out) noexcept {
+    // 128-bit length in bits: total * 8 + extra_bits.
+    const uint64_t bits_lo = (st->total_lo << 3) + extra_bits;
+    const uint64_t bits_hi = (st->total_hi << 3) | (st->total_lo >> 61);
+    st->buf[st->buf_len++] = pad_byte;
+    if (st->buf_len > 112) {
+        std::memset(st->buf + st->buf_len, 0, 128 - st->buf_len);
+        sha512_blocks(st->h, st->buf, 1);
+        st->buf_len = 0;
+    }
+    std::memset(st->buf + st->buf_len, 0, 112 - st->buf_len);
+    store_be64(st->buf + 112, bits_hi);
+    store_be64(st->buf + 120, bits_lo);
+    sha512_blocks(st->h, st->buf, 1);
+    const int words = st->truncated ? 6 : 8;
+    for (int i = 0; i < words; ++i) store_be64(out + 8 * i, st->h[i]);
+    secure_wipe_obj(*st);
+}
+
+void sha512_final(Sha512State* st, uint8_t* out) noexcept { sha512_pad(st, 0x80, 0, out); }
+
+void sha512_final_bits(Sha512State* st, uint8_t last, unsigned nbits, uint8_t* out) noexcept {
+    if (nbits == 0) {
+        sha512_final(st, out);
+        return;
+    }
+    sha512_pad(st, static_cast<uint8_t>(last ^ (0x80u >> nbits)), nbits, out);
+}
