@@ -163,6 +163,109 @@ TESSALIB_API int32_t TESSALIB_CALL API_Version(void);
 /* ------------------------------------------------------------------------ */
 /* CNV_: hex, base64 and UTF-16 conversion                                   */
 /* ------------------------------------------------------------------------ */
+/*
+ * Hex output is upper case "0123456789ABCDEF". Base64 is the RFC 4648
+ * section 4 alphabet with "=" padding and no line breaks. The conversions
+ * below are pure functions of their arguments: any number of threads may call
+ * them at once.
+ */
+
+/* CNV_HexStrFromBytes: writes the bytes input[0..inputLen) as upper-case hex
+ * into output (outputLen characters plus a NUL). Returns the characters
+ * written, 2 x inputLen when output is large enough. A short output is
+ * truncated silently at a whole byte (outputLen 3 holds one byte: 2 characters)
+ * and is not an error. Query mode (NULL output or outputLen < 1) returns
+ * 2 x inputLen. Errors (negative): -BAD_PARAM_ERROR for a NULL input (even
+ * with inputLen 0) or inputLen < 0, and, in query mode, when 2 x inputLen does
+ * not fit a positive int32_t (it is computed in 64 bits; the result is never a
+ * wrapped number). Framed: clears the thread's last error and records a
+ * failure; takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_HexStrFromBytes(char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen);
+
+/* CNV_BytesFromHexStr: decodes the hex digits (either case) of the
+ * NUL-terminated text input into output (outputLen bytes). White space and
+ * ASCII punctuation between digits are skipped, and a pair of digits may
+ * straddle them ("de:ad be-ef" gives DE AD BE EF); a last lone digit is
+ * dropped. Returns the bytes written; a short output is truncated silently.
+ * Query mode (NULL output or outputLen < 1) returns the exact number of bytes
+ * the text decodes to (it stores nothing and allocates nothing). Errors
+ * (negative): -BAD_PARAM_ERROR for a NULL input or, in query mode, a count that
+ * does not fit a positive int32_t; -INVALID_DATA_ERROR when a character is
+ * neither a hex digit, white space nor punctuation (letters G-Z and g-z such as
+ * the x of "0x12", other control characters, DEL, bytes from 0x80 up). Framed;
+ * takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_BytesFromHexStr(unsigned char *output, int32_t outputLen, const char *input);
+
+/* CNV_HexFilter: copies to output, in order, the hex digits (0-9, A-F, a-f)
+ * among exactly inputLen characters of input (a NUL among them is not an end:
+ * it is dropped like any other character), then a NUL. Returns the number of
+ * characters kept; inputLen <= 0 writes an empty text and returns 0. output
+ * must hold inputLen + 1 bytes; output may be the same buffer as input.
+ * Errors (negative): -BAD_PARAM_ERROR for a NULL input, then for a NULL output
+ * (refused rather than written through). Framed; takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_HexFilter(char *output, const char *input, int32_t inputLen);
+
+/* CNV_B64StrFromBytes: writes the bytes input[0..inputLen) as padded base64
+ * into output (outputLen characters plus a NUL). Returns the characters
+ * written, 4 x ceil(inputLen / 3) when output is large enough (0 and an empty
+ * text for inputLen 0). A short output is truncated silently at a whole group
+ * of four characters, dropping the rest. Query mode (NULL output or
+ * outputLen < 1) returns 4 x ceil(inputLen / 3). Errors (negative):
+ * -BAD_PARAM_ERROR for a NULL input (even with inputLen 0) or inputLen < 0,
+ * and, in query mode, when 4 x ceil(inputLen / 3) does not fit a positive
+ * int32_t (computed in 64 bits, never wrapped). Framed; takes a fast entropy
+ * sample. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_B64StrFromBytes(char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen);
+
+/* CNV_BytesFromB64Str: decodes the NUL-terminated base64 text input into
+ * output (outputLen bytes). White space is skipped; the first "=" ends the
+ * data and what follows it is ignored. A group of four characters is written
+ * only when its three bytes fit; a short output is truncated silently. A tail
+ * of 2 or 3 characters gives 1 or 2 bytes, a single one is dropped. Returns
+ * the bytes written. Query mode (NULL output or outputLen < 1) returns the
+ * exact number of bytes the text decodes to (it stores nothing and allocates
+ * nothing). Errors (negative): -BAD_PARAM_ERROR for a NULL input or, in query
+ * mode, a count that does not fit a positive int32_t; -INVALID_DATA_ERROR when
+ * any character of the text is outside the base64 alphabet, "=" and white
+ * space (a hyphen or an underscore, for example). Framed; takes a fast entropy
+ * sample. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_BytesFromB64Str(unsigned char *output, int32_t outputLen, const char *input);
+
+/* CNV_B64Filter: as CNV_HexFilter, keeping the characters of the base64
+ * alphabet and "=" (line breaks and spaces go). output must hold inputLen + 1
+ * bytes and may be the same buffer as input. Errors (negative):
+ * -BAD_PARAM_ERROR for a NULL input, then for a NULL output. Framed; takes a
+ * fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_B64Filter(char *output, const char *input, int32_t inputLen);
+
+/* CNV_Utf8FromWide: converts the 0-terminated UTF-16 text input into UTF-8 in
+ * output (outputLen bytes plus a NUL). Only the Basic Multilingual Plane is
+ * supported: each unit becomes 1, 2 or 3 bytes. Returns the bytes written. A
+ * NULL or empty input writes an empty text (when output is not NULL and
+ * outputLen >= 0) and returns 0. Query mode (NULL output or outputLen < 1)
+ * returns the UTF-8 length. Errors (negative): -ENCODING_ERROR when the text
+ * holds a surrogate unit (0xD800-0xDFFF, so any character beyond U+FFFF),
+ * -SHORT_BUF_ERROR when outputLen is less than the UTF-8 length (nothing is
+ * written), -BAD_PARAM_ERROR when that length does not fit a positive int32_t.
+ * Unframed: neither clears nor records the thread's last error. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_Utf8FromWide(char *output, int32_t outputLen, const uint16_t *input);
+
+/* CNV_ShortPathName: the short (8.3) form of the existing file or folder named
+ * by the 0-terminated UTF-16 path input, as plain ASCII text in output
+ * (outputLen bytes plus a NUL). Returns the bytes written. A NULL or empty
+ * input writes an empty text (when output is not NULL and outputLen >= 0) and
+ * returns 0. Query mode (NULL output or outputLen < 1) returns the size the
+ * system reports: one more than the number of characters that will be
+ * written, and outputLen must be at least that size. Errors (negative):
+ * -OPEN_ERROR when the file or a folder of the path does not exist;
+ * -SHORT_BUF_ERROR when outputLen is below the size; -ENCODING_ERROR when the
+ * short form is not plain ASCII; -MISC_ERROR for any other system failure.
+ * Linux has no short names: an existing path is returned unchanged (so a path
+ * that is not plain ASCII gives -ENCODING_ERROR) and a missing file or folder
+ * gives -OPEN_ERROR. Unframed: neither clears nor records the thread's last
+ * error. */
+TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outputLen, const uint16_t *input);
+
 /* @@CNV_SECTION@@ */
 
 /* ------------------------------------------------------------------------ */
