@@ -12,6 +12,11 @@
 
 #include "tessalib.h"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace tessa {
 
 static std::vector<Command>& registry() {
@@ -34,6 +39,9 @@ int report_error(const char* what, int32_t code) {
 
 bool read_input(const std::string& path, std::string* out) {
     if (path == "-") {
+#if defined(_WIN32)
+        _setmode(_fileno(stdin), _O_BINARY);  // keep binary input byte for byte
+#endif
         std::ostringstream ss;
         ss << std::cin.rdbuf();
         *out = ss.str();
