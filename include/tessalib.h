@@ -303,3 +303,240 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outpu
 #endif
 
 #endif /* TESSALIB_H */
+/*
+ * Hash algorithm codes: the low four bits of an option word (the whole low
+ * byte for the two Ascon codes). 9, 14 and every other value with a low
+ * nibble of 15 are unassigned and refused with BAD_FLAG_ERROR.
+ *
+ *   code  algorithm                           digest  block (rate)
+ *   0     SHA-1                               20      64
+ *   1     MD5                                 16      64
+ *   2     MD2                                 16      16
+ *   3     SHA-256                             32      64
+ *   4     SHA-384                             48      128
+ *   5     SHA-512                             64      128
+ *   6     SHA-224                             28      64
+ *   7     RIPEMD-160                          20      64
+ *   8     HASH160: RIPEMD-160 of SHA-256      20      -
+ *   10-13 SHA3-224, SHA3-256, SHA3-384, SHA3-512  28, 32, 48, 64  144, 136, 104, 72
+ *   0xAF  Ascon-Hash (version 1.2)            32      8
+ *   0xBF  Ascon-Hasha (version 1.2)           32      8
+ *
+ * Other bits of the option word are ignored (0x13 is SHA-256), except the
+ * two options below and HASH_Length, which refuses option words of 256 or more.
+ * Digests are written as lower-case hex where the output is text.
+ */
+#define HASH_ALG_SHA1        0
+#define HASH_ALG_MD5         1
+#define HASH_ALG_MD2         2
+#define HASH_ALG_SHA256      3
+#define HASH_ALG_SHA384      4
+#define HASH_ALG_SHA512      5
+#define HASH_ALG_SHA224      6
+#define HASH_ALG_RMD160      7
+#define HASH_ALG_HASH160     8
+#define HASH_ALG_SHA3_224    10
+#define HASH_ALG_SHA3_256    11
+#define HASH_ALG_SHA3_384    12
+#define HASH_ALG_SHA3_512    13
+#define HASH_ALG_ASCON_HASH  0xAF
+#define HASH_ALG_ASCON_HASHA 0xBF
+/* HASH_File, HASH_HexFromFile: read the file in text mode. The library
+ * translates text itself, the same on every platform: CR LF is read as LF
+ * (also when the pair straddles two reads), a lone CR is kept, and a byte
+ * 0x1A ends the input. */
+#define HASH_OPT_TEXT        0x10000
+/* Codes 0-7 only: hash the digest once more with the same algorithm (code 3:
+ * double SHA-256). Honoured by HASH_Bytes, HASH_HexFromBytes, HASH_HexFromHex,
+ * HASH_File and HASH_HexFromFile; ignored elsewhere. */
+#define HASH_OPT_DOUBLE      0x20000
+
+/* HASH_Bytes: digest of message[0..messageLen) with the algorithm of options.
+ * Writes min(outputLen, digest length) bytes to output (the leading bytes when
+ * outputLen is short; not an error) and returns that number. Query mode (NULL
+ * output or outputLen < 1) returns the digest length. message may be NULL when
+ * messageLen is 0. Errors (negative): -BAD_PARAM_ERROR for a NULL message with
+ * messageLen > 0 or messageLen < 0; -BAD_FLAG_ERROR for an unassigned code.
+ * Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_Bytes(unsigned char *output, int32_t outputLen, const unsigned char *message, int32_t messageLen, int32_t options);
+
+/* HASH_File: digest of the file fileName, read in binary mode or, with
+ * HASH_OPT_TEXT, in text mode (see HASH_OPT_TEXT), in 1024-byte chunks. Codes
+ * 0-8 and 10-13 only (no Ascon). Output and query mode as HASH_Bytes; a query
+ * still reads the file. Errors (negative), in this order: -BAD_PARAM_ERROR for
+ * a NULL or empty fileName; -OPEN_ERROR when the file cannot be opened;
+ * -BAD_FLAG_ERROR for a code not accepted here; -READ_ERROR when the stream
+ * reports a read error (then nothing is written: a digest of the part read
+ * before the error is never returned). Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_File(unsigned char *output, int32_t outputLen, const char *fileName, int32_t options);
+
+/* HASH_HexFromBytes: the digest of message[0..messageLen) as lower-case hex.
+ * Writes the leading n bytes of the digest as 2n characters plus a NUL, n being
+ * the digest length or floor(maxChars / 2) when maxChars is smaller than twice
+ * the digest length (output must hold maxChars + 1 bytes); returns 2n. Query
+ * mode (NULL output or maxChars < 1; a negative maxChars counts as 0) returns
+ * twice the digest length. Errors as HASH_Bytes. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromBytes(char *output, int32_t maxChars, const unsigned char *message, int32_t messageLen, int32_t options);
+
+/* HASH_HexFromBits: hex digest of a bit string of nbits bits: the first
+ * nbits / 8 bytes of message are whole bytes and, when nbits % 8 = r is not 0,
+ * the next byte carries the last r bits in its most significant bits. SHA-1
+ * and SHA-2 take that byte with its unused low bits as supplied (they must be
+ * zero for the standard digest of the bit string); SHA-3 discards them. Codes
+ * 0, 3, 4, 5, 6 and 10-13 only; HASH_OPT_DOUBLE has no effect. Output and query
+ * mode (NULL output or maxChars < 1) as HASH_HexFromBytes. Errors (negative),
+ * in this order: -BAD_PARAM_ERROR for a NULL message with nbits > 0;
+ * -OUT_OF_RANGE_ERROR for nbits < 0; -BAD_PARAM_ERROR for a NULL message (also
+ * with nbits 0); -BAD_FLAG_ERROR for another code. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromBits(char *output, int32_t maxChars, const unsigned char *message, int32_t nbits, int32_t options);
+
+/* HASH_HexFromHex: as HASH_HexFromBytes for the bytes the hex string
+ * messageHex encodes (an even number of hex digits of either case and nothing
+ * else; an empty string is the empty message). Errors (negative), in this
+ * order: -BAD_PARAM_ERROR for a NULL messageHex; -INVALID_DATA_ERROR for an odd
+ * number of characters or a character that is not a hex digit; -BAD_FLAG_ERROR
+ * for an unassigned code. The decoded copy is wiped and freed before return.
+ * Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromHex(char *output, int32_t maxChars, const char *messageHex, int32_t options);
+
+/* HASH_HexFromFile: as HASH_File with hex output as HASH_HexFromBytes (query
+ * mode: NULL output or maxChars < 1). Errors as HASH_File, -READ_ERROR
+ * included. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromFile(char *output, int32_t maxChars, const char *fileName, int32_t options);
+
+/* HASH_Length: the digest length in bytes of the algorithm of options.
+ * Errors: -BAD_FLAG_ERROR for an option word below 0 or of 256 or more, or an
+ * unassigned code. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_Length(int32_t options);
+
+/* HASH_Init: starts a streaming digest in the calling thread's HASH slot with
+ * the code in the low four bits of options (0, 3, 4, 5, 6 and 10-13 only) and
+ * returns its handle (odd, nonzero). Any context the slot held is abandoned,
+ * also when the call fails. Failure: returns 0 and records
+ * NOT_SUPPORTED_ERROR. Framed. The HASH slot is separate from the SHA1_,
+ * SHA2_, SHA3_, MD5_ and MAC_ slots. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_Init(int32_t options);
+
+/* HASH_AddBytes: adds data[0..dataLen) to the context of handle (the calling
+ * thread's HASH slot). Returns 0. Errors (negative), in this order:
+ * -INVALID_HANDLE_ERROR for a handle other than the live one (0 included);
+ * -BAD_PARAM_ERROR for a NULL data (even with dataLen 0) or dataLen < 0.
+ * A failed call leaves the context as it was. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_AddBytes(int32_t handle, const unsigned char *data, int32_t dataLen);
+
+/* HASH_Final: finishes the context of handle, writes min(outputLen, digest
+ * length) bytes of the digest to output and returns that number; the slot is
+ * then wiped and the handle no longer valid. Errors (negative), in this
+ * order: -BAD_PARAM_ERROR for a NULL output or outputLen < 1;
+ * -INVALID_HANDLE_ERROR. A failed call leaves the context as it was. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_Final(unsigned char *output, int32_t outputLen, int32_t handle);
+
+/* HASH_DigestLength: the digest length in bytes of the context of handle
+ * (20, 28, 32, 48 or 64); the context is unchanged. Error:
+ * -INVALID_HANDLE_ERROR. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_DigestLength(int32_t handle);
+
+/* HASH_Reset: wipes the context of handle without producing a digest; the
+ * handle is no longer valid. Returns 0, or -INVALID_HANDLE_ERROR. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL HASH_Reset(int32_t handle);
+
+/*
+ * Fixed-algorithm hash families: SHA1_ (SHA-1, 20-byte digest, 40 hex
+ * characters), SHA2_ (SHA-256, 32 bytes, 64 characters), MD5_ (MD5, 16 bytes,
+ * 32 characters) and SHA3_ (SHA3-224/256/384/512, streaming only).
+ *
+ * Results are 0 or a POSITIVE error code (OPEN_ERROR 1, READ_ERROR 3,
+ * BAD_PARAM_ERROR 6, INVALID_HANDLE_ERROR 64), recorded as the thread's last
+ * error, except where a comment says otherwise (SHA3_HexDigest and
+ * SHA3_LengthInBytes return negative codes; the _Init members return handles).
+ * Hex output is lower case with a NUL; the output string must hold 41 (SHA1_),
+ * 65 (SHA2_) or 33 (MD5_) bytes. Strings are hashed byte for byte up to their
+ * NUL. Null pointers are never dereferenced: a NULL message, string, file name,
+ * mode, raw-digest buffer, or data with a positive length is BAD_PARAM_ERROR
+ * (6), checked where the length is checked (after the handle for the
+ * streaming members). Each family keeps one streaming context per thread in
+ * its own slot; a handle is valid only in the thread that got it, until the
+ * HexDigest or Reset member or the next Init of the same family.
+ * Files are read in 1024-byte chunks, in binary mode or, when the mode string
+ * begins with "t" or "T", in text mode translated as HASH_OPT_TEXT describes.
+ * After a read error the result is READ_ERROR (3) and nothing is written.
+ *
+ * Members (XXX is SHA1, SHA2 or MD5):
+ *
+ * XXX_StringHexHash (output, message): hex digest of the string message;
+ *   a NULL output computes and writes nothing; 0, or 6 for a NULL message.
+ * XXX_BytesHexHash (output, message, messageLen): hex digest of the bytes;
+ *   a NULL output writes nothing; 6 for messageLen < 0 or a NULL message with
+ *   messageLen > 0.
+ * XXX_BytesHash (output, message, messageLen): the raw digest (20, 32 or 16
+ *   bytes) in output; 6 as above and for a NULL output.
+ * XXX_FileHexHash (output, fileName, mode): hex digest of a file; 6 for a NULL
+ *   fileName or mode; 1 when the file cannot be opened; 3 on a read error.
+ *   A NULL output writes nothing.
+ * XXX_Init (): starts the family's streaming context in the calling thread
+ *   (abandoning any earlier one) and returns its handle. Cannot fail.
+ *   Unframed: the thread's last error is neither cleared nor set.
+ * XXX_AddString (handle, text): adds the string's bytes; 64 for a handle
+ *   other than the live one, then 6 for a NULL text.
+ * XXX_AddBytes (handle, data, dataLen): adds the bytes; 64, then 6 for
+ *   dataLen < 0 or a NULL data with dataLen > 0. A failed call changes nothing.
+ * XXX_HexDigest (output, handle): finishes the context, ends the handle and
+ *   wipes the slot, then writes the hex digest when output is not NULL; 64 for
+ *   a bad handle.
+ * XXX_Reset (handle): wipes the context and ends the handle; 0 or 64.
+ * All members except Init are framed.
+ */
+TESSALIB_API int32_t TESSALIB_CALL SHA1_StringHexHash(char *output, const char *message);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHexHash(char *output, const unsigned char *message, int32_t messageLen);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHash(unsigned char *output, const unsigned char *message, int32_t messageLen);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_FileHexHash(char *output, const char *fileName, const char *mode);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_Init(void);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_AddString(int32_t handle, const char *text);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_AddBytes(int32_t handle, const unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_HexDigest(char *output, int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL SHA1_Reset(int32_t handle);
+
+TESSALIB_API int32_t TESSALIB_CALL SHA2_StringHexHash(char *output, const char *message);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_BytesHexHash(char *output, const unsigned char *message, int32_t messageLen);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_BytesHash(unsigned char *output, const unsigned char *message, int32_t messageLen);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_FileHexHash(char *output, const char *fileName, const char *mode);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_Init(void);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_AddString(int32_t handle, const char *text);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_AddBytes(int32_t handle, const unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_HexDigest(char *output, int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_Reset(int32_t handle);
+
+TESSALIB_API int32_t TESSALIB_CALL MD5_StringHexHash(char *output, const char *message);
+TESSALIB_API int32_t TESSALIB_CALL MD5_BytesHexHash(char *output, const unsigned char *message, int32_t messageLen);
+TESSALIB_API int32_t TESSALIB_CALL MD5_BytesHash(unsigned char *output, const unsigned char *message, int32_t messageLen);
+TESSALIB_API int32_t TESSALIB_CALL MD5_FileHexHash(char *output, const char *fileName, const char *mode);
+TESSALIB_API int32_t TESSALIB_CALL MD5_Init(void);
+TESSALIB_API int32_t TESSALIB_CALL MD5_AddString(int32_t handle, const char *text);
+TESSALIB_API int32_t TESSALIB_CALL MD5_AddBytes(int32_t handle, const unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL MD5_HexDigest(char *output, int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL MD5_Reset(int32_t handle);
+
+/* SHA3_Init: empties the calling thread's SHA3_ slot, then for hashBits 224,
+ * 256, 384 or 512 starts SHA-3 with that digest size and returns the new
+ * handle; any other size returns 0 and records no error. Framed (the last
+ * error is cleared). */
+TESSALIB_API int32_t TESSALIB_CALL SHA3_Init(int32_t hashBits);
+/* SHA3_AddString: adds the string's bytes. 0; +64 for a bad handle, then +6
+ * for a NULL text. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL SHA3_AddString(int32_t handle, const char *text);
+/* SHA3_AddBytes: adds data[0..dataLen). 0; +64 for a bad handle, then +6 for
+ * dataLen < 0 or a NULL data with dataLen > 0. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL SHA3_AddBytes(int32_t handle, const unsigned char *data, int32_t dataLen);
+/* SHA3_HexDigest: finishes the context (ending the handle and wiping the
+ * slot), then writes at most floor(maxChars / 2) bytes of the digest (all of
+ * them when they fit) as lower-case hex plus a NUL and returns the characters
+ * written. Query mode (NULL output or maxChars < 1) returns twice the digest
+ * length, writes nothing and also ends the context. Error: -64 (NEGATIVE) for
+ * a bad handle. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL SHA3_HexDigest(char *output, int32_t maxChars, int32_t handle);
+/* SHA3_LengthInBytes: the digest length in bytes (28, 32, 48 or 64) of the
+ * context; -64 (NEGATIVE) for a bad handle. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL SHA3_LengthInBytes(int32_t handle);
+/* SHA3_Reset: wipes the context and ends the handle. 0, or +64. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL SHA3_Reset(int32_t handle);
+
