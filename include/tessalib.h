@@ -276,33 +276,6 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outpu
 /* ------------------------------------------------------------------------ */
 /* HASH_: message digests                                                    */
 /* ------------------------------------------------------------------------ */
-/* @@HASH_SECTION@@ */
-
-/* ------------------------------------------------------------------------ */
-/* SHA1_, SHA2_, SHA3_, MD5_: per-algorithm hash families                    */
-/* ------------------------------------------------------------------------ */
-/* @@SHAFAM_SECTION@@ */
-
-/* ------------------------------------------------------------------------ */
-/* MAC_: message authentication codes                                        */
-/* ------------------------------------------------------------------------ */
-/* @@MAC_SECTION@@ */
-
-/* ------------------------------------------------------------------------ */
-/* XOF_, PRF_: extendable-output and pseudo-random functions                 */
-/* ------------------------------------------------------------------------ */
-/* @@XOF_SECTION@@ */
-
-/* ------------------------------------------------------------------------ */
-/* PBE_: password-based key derivation                                       */
-/* ------------------------------------------------------------------------ */
-/* @@PBE_SECTION@@ */
-
-#ifdef __cplusplus
-}
-#endif
-
-#endif /* TESSALIB_H */
 /*
  * Hash algorithm codes: the low four bits of an option word (the whole low
  * byte for the two Ascon codes). 9, 14 and every other value with a low
@@ -440,6 +413,11 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_DigestLength(int32_t handle);
  * handle is no longer valid. Returns 0, or -INVALID_HANDLE_ERROR. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL HASH_Reset(int32_t handle);
 
+/* @@HASH_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* SHA1_, SHA2_, SHA3_, MD5_: per-algorithm hash families                    */
+/* ------------------------------------------------------------------------ */
 /*
  * Fixed-algorithm hash families: SHA1_ (SHA-1, 20-byte digest, 40 hex
  * characters), SHA2_ (SHA-256, 32 bytes, 64 characters), MD5_ (MD5, 16 bytes,
@@ -540,3 +518,25 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_LengthInBytes(int32_t handle);
 /* SHA3_Reset: wipes the context and ends the handle. 0, or +64. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL SHA3_Reset(int32_t handle);
 
+/* @@SHAFAM_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* MAC_: message authentication codes                                        */
+/* ------------------------------------------------------------------------ */
+/* @@MAC_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* XOF_, PRF_: extendable-output and pseudo-random functions                 */
+/* ------------------------------------------------------------------------ */
+/* @@XOF_SECTION@@ */
+
+/* ------------------------------------------------------------------------ */
+/* PBE_: password-based key derivation                                       */
+/* ------------------------------------------------------------------------ */
+/* @@PBE_SECTION@@ */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TESSALIB_H */
