@@ -1,0 +1,20 @@
+// Context handles for every handle family, and the per-thread linear
+// congruential generator behind them (the C runtime's rand, made per thread).
+#pragma once
+#include <cstdint>
+
+// A fresh handle: odd, between 1 and 0x3FFFFFFF. The first request in the
+// process seeds the calling thread's generator from its thread identifier and
+// the clock; every other thread's generator starts from 1. Handles are tags
+// that make a stale or foreign handle unlikely to match, not secrets.
+uint32_t NewContextHandle() noexcept;
+
+// The calling thread's generator x := x * 214013 + 2531011 (mod 2^32).
+// thread_rand returns bits 16 to 30 of the new state (0 to 32767);
+// thread_rand_seed sets the state.
+uint32_t thread_rand() noexcept;
+void thread_rand_seed(uint32_t seed) noexcept;
+
+// The first tempered output of TinyMT32 (mat1 0x8F7011EE, mat2 0xFC78FF1F,
+// tmat 0x3793FDFF) after the standard initialisation with `seed`.
+uint32_t tinymt32_first(uint32_t seed) noexcept;

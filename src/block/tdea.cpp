@@ -1,0 +1,77 @@
+// Triple DES. The three stages run back to back on the round form: the
+// final permutation of one stage and the initial permutation of the next
+// cancel, so only the halves are swapped between stages.
+#include "block/tdea.h"
+
+#include "block/des_core.h"
+#include "block/mode64.h"
+#include "block/modes.h"
+#include "core/wipe.h"
+#include "tessalib.h"
+
+namespace {
+
+DES_INLINE void tdea_words(uint32_t& hi, uint32_t& lo, const uint32_t (*ks)[32]) noexcept {
+    uint32_t l = hi, r = lo;
+    des_initial_perm(l, r);
+    des_rounds(l, r, ks[0]);
+    des_rounds(r, l, ks[1]);
+    des_rounds(l, r, ks[2]);
+    des_final_perm(l, r);
+    hi = r;
+    lo = l;
+}
+
+struct TdeaForward {
+    const uint32_t (*ks)[32];
+    void operator()(uint32_t& hi, uint32_t& lo) const noexcept { tdea_words(hi, lo, ks); }
+};
+
+}  // namespace
+
+int32_t TdeaSetup(TdeaContext* ctx, int32_t mode, const uint8_t* key, int32_t encrypt, const uint8_t* iv) noexcept {
+    secure_wipe_obj(*ctx);
+    if (mode != kModeEcb && iv == nullptr) return BAD_IV_ERROR;
+    if (!engine_mode_valid(mode)) return BAD_MODE_ERROR;
+    if (key == nullptr) return BAD_KEY_ERROR;
+
+    if (encrypt != 0 || (mode != kModeEcb && mode != kModeCbc)) {
+        des_key_schedule(ctx->schedule[0], key, true);
+        des_key_schedule(ctx->schedule[1], key + 8, false);
+        des_key_schedule(ctx->schedule[2], key + 16, true);
+    } else {
+        des_key_schedule(ctx->schedule[0], key + 16, false);
+        des_key_schedule(ctx->schedule[1], key + 8, true);
+        des_key_schedule(ctx->schedule[2], key, false);
+    }
+    ctx->direction = encrypt ? 1u : 0u;
+    ctx->mode = static_cast<uint32_t>(mode);
+    if (mode != kModeEcb) {
+        ctx->reg[0] = ctx->initialIv[0] = load_be32(iv);
+        ctx->reg[1] = ctx->initialIv[1] = load_be32(iv + 4);
+    }
+    return 0;
+}
+
+int32_t TdeaUpdate(TdeaContext* ctx, uint8_t* output, const uint8_t* input, std::size_t len) noexcept {
+    const TdeaForward block{ctx->schedule};
+    return mode64_update(ctx->mode, ctx->direction, ctx->reg, output, input, len, block, block);
+}
+
+int32_t TdeaCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, const uint8_t* iv,
+                  int32_t encrypt, int32_t mode) noexcept {
+    if (output == nullptr || input == nullptr || key == nullptr) return NULL_ERROR;
+    if (length < 0) return BAD_PARAM_ERROR;
+    TdeaContext ctx;
+    int32_t rc = TdeaSetup(&ctx, mode, key, encrypt, iv);
+    if (rc == 0) rc = TdeaUpdate(&ctx, output, input, static_cast<std::size_t>(length));
+    secure_wipe_obj(ctx);
+    return rc;
+}
+
+void tdea_block(const TdeaContext* ctx, uint8_t out[8], const uint8_t in[8]) noexcept {
+    uint32_t hi = load_be32(in), lo = load_be32(in + 4);
+    tdea_words(hi, lo, ctx->schedule);
+    store_be32(out, hi);
+    store_be32(out + 4, lo);
+}
