@@ -8,7 +8,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev libssl-dev
   zlib1g-dev libzstd-dev
   clang libclang-rt-dev
-  g++-mingw-w64-x86-64 mingw-w64 libz-mingw-w64-dev wine64 dpkg-dev
+  g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64 libz-mingw-w64-dev wine wine64 dpkg-dev xz-utils
 )
 if [[ "${1:-}" == "--main-only" ]]; then
   packages=(build-essential cmake ninja-build pkg-config zlib1g-dev libzstd-dev)
