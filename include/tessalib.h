@@ -271,6 +271,275 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outpu
 /* ------------------------------------------------------------------------ */
 /* AES128_, AES192_, AES256_, DES_, TDEA_, BLF_: per-algorithm block ciphers */
 /* ------------------------------------------------------------------------ */
+/*
+ * Six families give each block cipher the same set of functions: AES128_,
+ * AES192_ and AES256_ (AES, 16-byte block, key of 16, 24 or 32 bytes), DES_
+ * (8-byte block and key), TDEA_ (Triple DES, 8-byte block, 24-byte key
+ * K1 || K2 || K3; a two-key key is K1 || K2 || K1) and BLF_ (Blowfish, 8-byte
+ * block, 1 to 56 key bytes).
+ *
+ * Shared rules of these families:
+ *   - Results are 0 on success or a POSITIVE error code (status class); the
+ *     _Init functions return a handle or 0. Every function is framed (clears
+ *     the thread's last error and records a failure) except _InitError,
+ *     DES_CheckKey and DES_CheckKeyHex.
+ *   - modeText names the mode by its first three letters in either case:
+ *     "ECB", "CBC", "CFB" (full-block feedback: CFB-128 for AES, CFB-64 for
+ *     the others), "OFB" or "CTR" (the whole IV block is a big-endian counter
+ *     that wraps to zero). Anything else is BAD_MODE_ERROR.
+ *   - The IV is one block (16 bytes for AES, 8 for the others) and is read
+ *     only when the mode is not ECB.
+ *   - ECB and CBC need a whole number of blocks (BAD_LENGTH_ERROR); CFB, OFB
+ *     and CTR take any length. A trailing partial block uses the first bytes
+ *     of one more keystream block; a following _Update starts with the next
+ *     whole keystream block.
+ *   - Outputs may be the same buffer as the input. Hex results are upper case
+ *     with as many characters as the input text. Base64 results are padded.
+ *   - encrypt: nonzero encrypts, 0 decrypts.
+ *   - Context functions: each thread has one context per family (one for the
+ *     three AES names together). _Init/_InitHex first end any open context
+ *     of that family in the thread (its key schedule is wiped), then open a
+ *     new one and return its handle (odd, 1 to 0x3FFFFFFF), or return 0 and
+ *     store the reason for _InitError. A handle is valid only in the thread
+ *     that received it and only until the next _Init/_InitHex or _Final of
+ *     the family in that thread; otherwise INVALID_HANDLE_ERROR.
+ *   - Keys, IVs, decoded data and contexts are wiped before each call returns.
+ */
+
+/* AES128_Bytes: AES-128 ECB on inputLen bytes of input into output (inputLen
+ * bytes; may equal input) with the 16-byte key. Checks in order: output, input
+ * or key NULL: NULL_ERROR; inputLen < 0: BAD_PARAM_ERROR; inputLen not a
+ * multiple of 16: BAD_LENGTH_ERROR. AES192_Bytes and AES256_Bytes are the same
+ * with a 24- and a 32-byte key. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_Bytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL AES192_Bytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL AES256_Bytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt);
+
+/* AES128_BytesMode: AES-128 in the mode of modeText with the 16-byte iv (not
+ * read in ECB); output receives inputLen bytes and may equal input. Checks in
+ * order: modeText NULL: NULL_ERROR; not a mode: BAD_MODE_ERROR; output, input
+ * or key NULL: NULL_ERROR; inputLen < 0: BAD_PARAM_ERROR; mode not ECB and iv
+ * NULL: BAD_IV_ERROR; ECB or CBC with inputLen not a multiple of 16:
+ * BAD_LENGTH_ERROR. AES192_/AES256_BytesMode: 24- and 32-byte keys. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_BytesMode(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES192_BytesMode(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES256_BytesMode(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+
+/* AES128_HexMode: AES-128 on hex text. dataHex, keyHex and ivHex are strict
+ * hex (an even number of hex digits of either case, nothing else). On success
+ * writes upper-case hex of the result with a NUL: exactly strlen(dataHex)
+ * characters, so output needs strlen(dataHex) + 1 bytes (it has no length
+ * argument) and may be dataHex itself. Checks in order: modeText NULL or
+ * empty: BAD_PARAM_ERROR; not a mode: BAD_MODE_ERROR; output NULL, dataHex or
+ * keyHex NULL or empty: BAD_PARAM_ERROR; mode not ECB and ivHex missing or not
+ * exactly 16 bytes: BAD_IV_ERROR; dataHex shorter than 2 characters:
+ * BAD_LENGTH_ERROR; dataHex not strict hex (odd length included):
+ * BAD_FORMAT_ERROR; keyHex not exactly 16 bytes of hex: BAD_KEY_LEN_ERROR;
+ * then BAD_LENGTH_ERROR for ECB/CBC data that is not whole blocks. On failure
+ * output is not written. AES128_Hex is the same in ECB without the mode and IV
+ * arguments. AES192_ and AES256_ forms: keys of exactly 24 and 32 bytes. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_Hex(char *output, const char *dataHex, const char *keyHex, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL AES192_Hex(char *output, const char *dataHex, const char *keyHex, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL AES256_Hex(char *output, const char *dataHex, const char *keyHex, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL AES128_HexMode(char *output, const char *dataHex, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES192_HexMode(char *output, const char *dataHex, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES256_HexMode(char *output, const char *dataHex, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+
+/* AES128_B64Mode: AES-128 on base64 text (characters outside the alphabet are
+ * skipped; decoding stops at the first "="). output gets the padded base64 of
+ * the result and a NUL, and has room for strlen(dataB64) characters plus the
+ * NUL (no length argument); it may be dataB64 itself. Checks in order: output
+ * NULL, or dataB64, keyB64 or modeText NULL or empty: BAD_PARAM_ERROR; not a
+ * mode: BAD_MODE_ERROR; mode not ECB and ivB64 missing or not decoding to 16
+ * bytes: BAD_IV_ERROR; dataB64 decoding to no bytes: BAD_FORMAT_ERROR; keyB64
+ * not decoding to 16 bytes (it is decoded into at most 32): BAD_KEY_LEN_ERROR;
+ * then the cipher's codes; finally, when the padded result is longer than
+ * dataB64 (possible only for unpadded input), SHORT_BUF_ERROR and nothing is
+ * written rather than a truncated result. AES192_/AES256_B64Mode: keys of 24
+ * and 32 bytes. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_B64Mode(char *output, const char *dataB64, const char *keyB64, int32_t encrypt, const char *modeText, const char *ivB64);
+TESSALIB_API int32_t TESSALIB_CALL AES192_B64Mode(char *output, const char *dataB64, const char *keyB64, int32_t encrypt, const char *modeText, const char *ivB64);
+TESSALIB_API int32_t TESSALIB_CALL AES256_B64Mode(char *output, const char *dataB64, const char *keyB64, int32_t encrypt, const char *modeText, const char *ivB64);
+
+/* AES128_Init: opens the thread's AES context with the 16-byte key (24 and 32
+ * for AES192_Init and AES256_Init) for a mode and direction; returns its
+ * handle, or 0. Any open AES context of the thread is ended first, whether or
+ * not this call succeeds. Failure reasons, in order, kept for AES128_InitError:
+ * key NULL: BAD_KEY_ERROR; modeText NULL: NULL_ERROR; not a mode:
+ * BAD_MODE_ERROR; mode not ECB and iv NULL: BAD_IV_ERROR. Thread state: the
+ * AES slot. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_Init(const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES192_Init(const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES256_Init(const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+
+/* AES128_InitHex (same function as AES192_InitHex and AES256_InitHex): opens
+ * the thread's AES context with a hex key whose length, 16, 24 or 32 bytes,
+ * chooses AES-128, -192 or -256 under any of the three names. Ends any open AES
+ * context first. Failure reasons, in order, kept for _InitError: keyHex or
+ * modeText NULL or empty: BAD_PARAM_ERROR; not a mode: BAD_MODE_ERROR; mode
+ * not ECB and ivHex missing or not 16 bytes of hex: BAD_IV_ERROR; keyHex
+ * invalid or empty: BAD_KEY_ERROR; any other key length: BAD_KEY_LEN_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES192_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES256_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+
+/* AES128_Update (same function as AES192_Update and AES256_Update): runs
+ * dataLen bytes of data in place through the open AES context; the chaining
+ * state carries to the next call. Checks in order: data NULL: NULL_ERROR;
+ * dataLen < 0: BAD_PARAM_ERROR; handle not the thread's live AES handle:
+ * INVALID_HANDLE_ERROR; ECB or CBC with dataLen not a multiple of 16:
+ * BAD_LENGTH_ERROR (the context is unchanged; the call may be retried). */
+TESSALIB_API int32_t TESSALIB_CALL AES128_Update(int32_t handle, unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL AES192_Update(int32_t handle, unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL AES256_Update(int32_t handle, unsigned char *data, int32_t dataLen);
+
+/* AES128_UpdateHex (shared by the three AES names): as AES128_Update on the
+ * strict hex text dataHex, whose characters are replaced by the upper-case hex
+ * of the result (same length). Checks in order: dataHex NULL or empty:
+ * BAD_PARAM_ERROR; handle not live: INVALID_HANDLE_ERROR; not strict hex:
+ * BAD_FORMAT_ERROR; then BAD_LENGTH_ERROR as for _Update. On failure dataHex
+ * is unchanged. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_UpdateHex(int32_t handle, char *dataHex);
+TESSALIB_API int32_t TESSALIB_CALL AES192_UpdateHex(int32_t handle, char *dataHex);
+TESSALIB_API int32_t TESSALIB_CALL AES256_UpdateHex(int32_t handle, char *dataHex);
+
+/* AES128_Final (shared by the three AES names): with the thread's live AES
+ * handle, wipes the context, ends it and returns 0; any other value (0, a
+ * stale or foreign handle, a second call): INVALID_HANDLE_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_Final(int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL AES192_Final(int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL AES256_Final(int32_t handle);
+
+/* AES128_InitError (shared by the three AES names): the positive code with
+ * which the thread's last AES _Init/_InitHex failed, 0 after a success.
+ * Unframed: the thread's last error is neither cleared nor set. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_InitError(void);
+TESSALIB_API int32_t TESSALIB_CALL AES192_InitError(void);
+TESSALIB_API int32_t TESSALIB_CALL AES256_InitError(void);
+
+/* DES_Bytes, DES_BytesMode: single DES with the 8-byte key (parity bits
+ * ignored) and 8-byte iv, inputLen bytes into output (may equal input).
+ * DES_Bytes is ECB. Checks in order (different from AES): output, input, key
+ * or modeText NULL: NULL_ERROR; inputLen < 0: BAD_PARAM_ERROR; mode other than
+ * ECB (an unknown one included) with iv NULL: BAD_IV_ERROR; not a mode:
+ * BAD_MODE_ERROR; ECB or CBC with inputLen not a multiple of 8:
+ * BAD_LENGTH_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL DES_Bytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL DES_BytesMode(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+
+/* DES_Hex, DES_HexMode: as AES128_Hex/AES128_HexMode with an 8-byte key and
+ * IV, except the order of the first checks: output NULL or dataHex, keyHex or
+ * modeText NULL or empty: BAD_PARAM_ERROR; then not a mode: BAD_MODE_ERROR;
+ * then IV (BAD_IV_ERROR), data length (BAD_LENGTH_ERROR), data hex
+ * (BAD_FORMAT_ERROR), key not exactly 8 bytes (BAD_KEY_LEN_ERROR). output
+ * needs strlen(dataHex) + 1 bytes and may be dataHex. */
+TESSALIB_API int32_t TESSALIB_CALL DES_Hex(char *output, const char *dataHex, const char *keyHex, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL DES_HexMode(char *output, const char *dataHex, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+
+/* DES_B64Mode: as AES128_B64Mode with an 8-byte IV and key, but a NULL or
+ * empty argument is NULL_ERROR. The key text is decoded into at most 8 bytes
+ * and must give exactly 8 (a longer key gives fewer: BAD_KEY_LEN_ERROR). */
+TESSALIB_API int32_t TESSALIB_CALL DES_B64Mode(char *output, const char *dataB64, const char *keyB64, int32_t encrypt, const char *modeText, const char *ivB64);
+
+/* DES_Init, DES_InitHex, DES_Update, DES_UpdateHex, DES_Final, DES_InitError:
+ * the thread's DES context, as the AES128_ functions of the same names with an
+ * 8-byte key and IV and 8-byte blocks. DES_InitHex: key text empty or invalid:
+ * BAD_KEY_ERROR, not exactly 8 bytes: BAD_KEY_LEN_ERROR. DES_Init: key NULL:
+ * BAD_KEY_ERROR; modeText NULL: NULL_ERROR. Thread state: the DES slot. */
+TESSALIB_API int32_t TESSALIB_CALL DES_Init(const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL DES_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL DES_Update(int32_t handle, unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL DES_UpdateHex(int32_t handle, char *dataHex);
+TESSALIB_API int32_t TESSALIB_CALL DES_Final(int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL DES_InitError(void);
+
+/* DES_CheckKey: the DES weak-key test on keyLen bytes of key, taken as one,
+ * two or three 8-byte DES keys. Each key's parity bits are first made odd
+ * (parity is never reported). Returns WEAK_KEY_ERROR when any of them is one
+ * of the 4 weak or 12 semi-weak DES keys, BAD_KEY_LEN_ERROR when keyLen is not
+ * 8, 16 or 24 or key is NULL, else 0. No test that the keys of a Triple DES key
+ * differ. Unframed. */
+TESSALIB_API int32_t TESSALIB_CALL DES_CheckKey(const unsigned char *key, int32_t keyLen);
+
+/* DES_CheckKeyHex: DES_CheckKey on a hex key. Text longer than 48 characters:
+ * BAD_KEY_LEN_ERROR; a NULL text counts as empty; text that is not strict hex
+ * counts as 0 bytes (so empty, odd-length and invalid text give
+ * BAD_KEY_LEN_ERROR). Unframed. */
+TESSALIB_API int32_t TESSALIB_CALL DES_CheckKeyHex(const char *keyHex);
+
+/* TDEA_Bytes, TDEA_BytesMode, TDEA_Hex, TDEA_HexMode: Triple DES with the
+ * 24-byte key K1 || K2 || K3 and 8-byte IV, with the check orders of the AES
+ * functions of the same names (modeText is checked first) and 8-byte blocks;
+ * hex keys must be exactly 24 bytes (BAD_KEY_LEN_ERROR). */
+TESSALIB_API int32_t TESSALIB_CALL TDEA_Bytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_BytesMode(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_Hex(char *output, const char *dataHex, const char *keyHex, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_HexMode(char *output, const char *dataHex, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+
+/* TDEA_B64Mode: as AES128_B64Mode with an 8-byte IV, but a NULL or empty
+ * argument is NULL_ERROR. The key text is decoded into at most 24 bytes, which
+ * must be 24: a longer key text is accepted and its first 24 bytes are used. */
+TESSALIB_API int32_t TESSALIB_CALL TDEA_B64Mode(char *output, const char *dataB64, const char *keyB64, int32_t encrypt, const char *modeText, const char *ivB64);
+
+/* TDEA_Init, TDEA_InitHex, TDEA_Update, TDEA_UpdateHex, TDEA_Final,
+ * TDEA_InitError: the thread's Triple DES context, as the DES_ functions of the
+ * same names with a 24-byte key (hex: exactly 24 bytes, else
+ * BAD_KEY_LEN_ERROR; empty or invalid: BAD_KEY_ERROR). Thread state: the TDEA
+ * slot. */
+TESSALIB_API int32_t TESSALIB_CALL TDEA_Init(const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_Update(int32_t handle, unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_UpdateHex(int32_t handle, char *dataHex);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_Final(int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_InitError(void);
+
+/* BLF_Bytes, BLF_BytesMode: Blowfish with keyLen key bytes (1 to 56) and an
+ * 8-byte iv, with the check order of DES_BytesMode: output, input, key or
+ * modeText NULL: NULL_ERROR; inputLen or keyLen < 0: BAD_PARAM_ERROR; iv
+ * (BAD_IV_ERROR); mode (BAD_MODE_ERROR); keyLen 0 or above 56:
+ * BAD_KEY_LEN_ERROR (an empty key is refused rather than run through the key
+ * schedule); block length (BAD_LENGTH_ERROR). */
+TESSALIB_API int32_t TESSALIB_CALL BLF_Bytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL BLF_BytesMode(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv);
+
+/* BLF_Hex, BLF_HexMode: as DES_Hex/DES_HexMode with a hex key of 1 to 56
+ * bytes: empty or invalid: BAD_KEY_ERROR; more than 56: BAD_KEY_LEN_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL BLF_Hex(char *output, const char *dataHex, const char *keyHex, int32_t encrypt);
+TESSALIB_API int32_t TESSALIB_CALL BLF_HexMode(char *output, const char *dataHex, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+
+/* BLF_B64Mode: as DES_B64Mode with a key text decoded into at most 56 bytes:
+ * none: BAD_KEY_ERROR; otherwise accepted, so a longer key text gives its
+ * first 54 bytes (the decoder drops the group of three that would cross the
+ * limit). */
+TESSALIB_API int32_t TESSALIB_CALL BLF_B64Mode(char *output, const char *dataB64, const char *keyB64, int32_t encrypt, const char *modeText, const char *ivB64);
+
+/* BLF_Init, BLF_InitHex, BLF_Update, BLF_UpdateHex, BLF_Final, BLF_InitError:
+ * the thread's Blowfish context, as the DES_ functions of the same names.
+ * BLF_Init: key NULL: BAD_KEY_ERROR; keyLen < 0: BAD_PARAM_ERROR; modeText
+ * NULL: NULL_ERROR; mode; iv; keyLen 0 or above 56: BAD_KEY_LEN_ERROR.
+ * BLF_InitHex: 1 to 56 key bytes (empty or invalid: BAD_KEY_ERROR; more:
+ * BAD_KEY_LEN_ERROR). Thread state: the BLF slot. */
+TESSALIB_API int32_t TESSALIB_CALL BLF_Init(const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL BLF_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL BLF_Update(int32_t handle, unsigned char *data, int32_t dataLen);
+TESSALIB_API int32_t TESSALIB_CALL BLF_UpdateHex(int32_t handle, char *dataHex);
+TESSALIB_API int32_t TESSALIB_CALL BLF_Final(int32_t handle);
+TESSALIB_API int32_t TESSALIB_CALL BLF_InitError(void);
+
+/* BLF_Ecb: raw Blowfish ECB in place on dataLen bytes of data with the key of
+ * the thread's open Blowfish context, in the direction given by encrypt,
+ * whatever mode and direction the context was opened with; its chaining state
+ * is not touched. Checks in order: data NULL: NULL_ERROR; dataLen < 0:
+ * BAD_PARAM_ERROR; handle not live: INVALID_HANDLE_ERROR; dataLen not a
+ * multiple of 8: BAD_LENGTH_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL BLF_Ecb(int32_t handle, unsigned char *data, int32_t dataLen, int32_t encrypt);
+
+/* BLF_EcbHex: BLF_Ecb on strict hex text, replaced in place by the upper-case
+ * hex of the result. Checks in order: dataHex NULL or empty: BAD_PARAM_ERROR;
+ * no bytes or not strict hex: BAD_FORMAT_ERROR; then the checks of BLF_Ecb
+ * (so the handle is checked after the text). */
+TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int32_t encrypt);
+
 /* @@BLOCK_SECTION@@ */
 
 /* ------------------------------------------------------------------------ */

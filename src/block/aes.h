@@ -23,7 +23,7 @@ int32_t AesSetup(AesContext* ctx, int32_t mode, const uint8_t* key, int32_t keyL
 
 // Processes len bytes (output may equal input). ECB and CBC need a whole
 // number of blocks, else BAD_LENGTH_ERROR with nothing done. Only the register
-// changes between calls.
+// changes between calls. A context that was never keyed: MISUSE_ERROR.
 int32_t AesUpdate(AesContext* ctx, uint8_t* output, const uint8_t* input, std::size_t len) noexcept;
 
 // One shot on a stack context, wiped before return. Null output, input or key:
