@@ -34,3 +34,7 @@ endif()
 if(TESSALIB_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${TESSALIB_WINE})
 endif()
+
+# The DLL links its libraries statically: make find_package(ZLIB) take libz.a
+# rather than the import library of zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)
