@@ -31,8 +31,14 @@ const Algorithm kAlgorithms[] = {
 EVP_MD* fetch(const char* name) {
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     if (md == nullptr) {
-        static OSSL_PROVIDER* legacy = OSSL_PROVIDER_try_load(nullptr, "legacy", 1);
-        (void)legacy;
+        // The legacy provider stays loaded until the process ends.
+        struct Legacy {
+            OSSL_PROVIDER* provider = OSSL_PROVIDER_try_load(nullptr, "legacy", 1);
+            ~Legacy() {
+                if (provider != nullptr) OSSL_PROVIDER_unload(provider);
+            }
+        };
+        static Legacy legacy;
         md = EVP_MD_fetch(nullptr, name, nullptr);
     }
     return md;
