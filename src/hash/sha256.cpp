@@ -1,5 +1,6 @@
-// SHA-224/256 engine: 64 unrolled rounds over a 16-word rolling schedule;
-// whole blocks are compressed straight from the caller's buffer.
+// SHA-224/256 engine: 64 unrolled rounds over a 16-word rolling schedule,
+// or the processor's SHA instructions where present; whole blocks are
+// compressed straight from the caller's buffer.
 #include "hash/sha256.h"
 
 #include <cstring>
@@ -25,6 +26,82 @@ alignas(64) constexpr uint32_t kK[64] = {
 };
 
 }  // namespace
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
+#include <immintrin.h>
+#define SHA256_HAVE_SHANI 1
+
+namespace {
+
+// True when the processor has the SHA extensions and SSE4.1 (checked once).
+bool cpu_has_sha_ni() noexcept {
+    unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+    const bool sse41 = (c & (1u << 19)) != 0, ssse3 = (c & (1u << 9)) != 0;
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+    return sse41 && ssse3 && (b & (1u << 29)) != 0;
+}
+
+// Four rounds with the message words m (already byte-swapped) plus the
+// next schedule steps: next += alignr(m, prev); next = msg2(next, m);
+// prev = msg1(prev, m).
+#define SHA256_NI_ROUNDS(m, k)                                   \
+    msg = _mm_add_epi32(m, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kK + (k)))); \
+    state1 = _mm_sha256rnds2_epu32(state1, state0, msg);
+#define SHA256_NI_FINISH                                         \
+    msg = _mm_shuffle_epi32(msg, 0x0E);                          \
+    state0 = _mm_sha256rnds2_epu32(state0, state1, msg);
+#define SHA256_NI_SCHEDULE(m, prev, next)                        \
+    next = _mm_add_epi32(next, _mm_alignr_epi8(m, prev, 4));     \
+    next = _mm_sha256msg2_epu32(next, m);
+
+__attribute__((target("sha,sse4.1,ssse3"))) void sha256_blocks_ni(uint32_t hv[8], const uint8_t* p,
+                                                                  std::size_t nblocks) noexcept {
+    const __m128i mask = _mm_set_epi64x(0x0c0d0e0f08090a0bll, 0x0405060700010203ll);
+    __m128i tmp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hv));      // DCBA
+    __m128i state1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hv + 4));  // HGFE
+    tmp = _mm_shuffle_epi32(tmp, 0xB1);                                         // CDAB
+    state1 = _mm_shuffle_epi32(state1, 0x1B);                                   // EFGH
+    __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);                           // ABEF
+    state1 = _mm_blend_epi16(state1, tmp, 0xF0);                                // CDGH
+    __m128i msg, m0, m1, m2, m3;
+    while (nblocks--) {
+        const __m128i abef = state0, cdgh = state1;
+        m0 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), mask);
+        m1 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), mask);
+        m2 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)), mask);
+        m3 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)), mask);
+        SHA256_NI_ROUNDS(m0, 0) SHA256_NI_FINISH
+        SHA256_NI_ROUNDS(m1, 4) SHA256_NI_FINISH m0 = _mm_sha256msg1_epu32(m0, m1);
+        SHA256_NI_ROUNDS(m2, 8) SHA256_NI_FINISH m1 = _mm_sha256msg1_epu32(m1, m2);
+        SHA256_NI_ROUNDS(m3, 12) SHA256_NI_SCHEDULE(m3, m2, m0) SHA256_NI_FINISH m2 = _mm_sha256msg1_epu32(m2, m3);
+        SHA256_NI_ROUNDS(m0, 16) SHA256_NI_SCHEDULE(m0, m3, m1) SHA256_NI_FINISH m3 = _mm_sha256msg1_epu32(m3, m0);
+        SHA256_NI_ROUNDS(m1, 20) SHA256_NI_SCHEDULE(m1, m0, m2) SHA256_NI_FINISH m0 = _mm_sha256msg1_epu32(m0, m1);
+        SHA256_NI_ROUNDS(m2, 24) SHA256_NI_SCHEDULE(m2, m1, m3) SHA256_NI_FINISH m1 = _mm_sha256msg1_epu32(m1, m2);
+        SHA256_NI_ROUNDS(m3, 28) SHA256_NI_SCHEDULE(m3, m2, m0) SHA256_NI_FINISH m2 = _mm_sha256msg1_epu32(m2, m3);
+        SHA256_NI_ROUNDS(m0, 32) SHA256_NI_SCHEDULE(m0, m3, m1) SHA256_NI_FINISH m3 = _mm_sha256msg1_epu32(m3, m0);
+        SHA256_NI_ROUNDS(m1, 36) SHA256_NI_SCHEDULE(m1, m0, m2) SHA256_NI_FINISH m0 = _mm_sha256msg1_epu32(m0, m1);
+        SHA256_NI_ROUNDS(m2, 40) SHA256_NI_SCHEDULE(m2, m1, m3) SHA256_NI_FINISH m1 = _mm_sha256msg1_epu32(m1, m2);
+        SHA256_NI_ROUNDS(m3, 44) SHA256_NI_SCHEDULE(m3, m2, m0) SHA256_NI_FINISH m2 = _mm_sha256msg1_epu32(m2, m3);
+        SHA256_NI_ROUNDS(m0, 48) SHA256_NI_SCHEDULE(m0, m3, m1) SHA256_NI_FINISH m3 = _mm_sha256msg1_epu32(m3, m0);
+        SHA256_NI_ROUNDS(m1, 52) SHA256_NI_SCHEDULE(m1, m0, m2) SHA256_NI_FINISH
+        SHA256_NI_ROUNDS(m2, 56) SHA256_NI_SCHEDULE(m2, m1, m3) SHA256_NI_FINISH
+        SHA256_NI_ROUNDS(m3, 60) SHA256_NI_FINISH
+        state0 = _mm_add_epi32(state0, abef);
+        state1 = _mm_add_epi32(state1, cdgh);
+        p += 64;
+    }
+    tmp = _mm_shuffle_epi32(state0, 0x1B);        // FEBA
+    state1 = _mm_shuffle_epi32(state1, 0xB1);     // DCHG
+    state0 = _mm_blend_epi16(tmp, state1, 0xF0);  // DCBA
+    state1 = _mm_alignr_epi8(state1, tmp, 8);     // HGFE
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(hv), state0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(hv + 4), state1);
+}
+
+}  // namespace
+#endif
 
 #define SHA256_S0(x) (rotr32(x, 2) ^ rotr32(x, 13) ^ rotr32(x, 22))
 #define SHA256_S1(x) (rotr32(x, 6) ^ rotr32(x, 11) ^ rotr32(x, 25))
@@ -54,6 +131,18 @@ alignas(64) constexpr uint32_t kK[64] = {
     R(b, c, d, e, f, g, h, a, (i) + 7);
 
 void sha256_blocks(uint32_t hv[8], const uint8_t* p, std::size_t nblocks) noexcept {
+#ifdef SHA256_HAVE_SHANI
+    // Processors with the SHA extensions run the rounds in hardware.
+    static const bool use_ni = cpu_has_sha_ni();
+    if (use_ni) {
+        sha256_blocks_ni(hv, p, nblocks);
+        return;
+    }
+#endif
+    sha256_blocks_generic(hv, p, nblocks);
+}
+
+void sha256_blocks_generic(uint32_t hv[8], const uint8_t* p, std::size_t nblocks) noexcept {
     uint32_t w[16];
     while (nblocks--) {
         for (int i = 0; i < 16; ++i) w[i] = load_be32(p + 4 * i);

@@ -27,4 +27,7 @@ void sha256_final_bits(Sha256State* st, uint8_t last, unsigned nbits, uint8_t* o
 inline std::size_t sha256_digest_len(const Sha256State* st) noexcept {
     return st->truncated ? kSha224DigestLen : kSha256DigestLen;
 }
+// Compresses whole blocks: with the processor's SHA instructions when it has
+// them, else with the portable rounds (sha256_blocks_generic).
 void sha256_blocks(uint32_t h[8], const uint8_t* p, std::size_t nblocks) noexcept;
+void sha256_blocks_generic(uint32_t h[8], const uint8_t* p, std::size_t nblocks) noexcept;

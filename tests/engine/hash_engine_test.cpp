@@ -163,6 +163,19 @@ TEST(HashEngine, FinalWipesTheState) {
     }
 }
 
+// The portable SHA-256 rounds and the ones the processor may provide agree.
+TEST(HashEngine, Sha256BlockFunctionsAgree) {
+    tu::Prng prng(21);
+    for (std::size_t blocks : {1, 2, 7}) {
+        const Bytes data = prng.bytes(64 * blocks);
+        uint32_t a[8], b[8];
+        for (int i = 0; i < 8; ++i) a[i] = b[i] = static_cast<uint32_t>(prng.next());
+        sha256_blocks(a, data.data(), blocks);
+        sha256_blocks_generic(b, data.data(), blocks);
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(a[i], b[i]) << blocks;
+    }
+}
+
 // --- SHA-3 and SHAKE: the NIST byte-oriented files ---------------------------
 
 struct Sha3File {
