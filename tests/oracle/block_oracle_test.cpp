@@ -51,12 +51,19 @@ const Target kTargets[] = {
     Target{"BF", true, 8, 0, BLF_BytesMode, BLF_Init, BLF_Update, BLF_Final},
 };
 
+// OpenSSL's default and legacy providers, loaded once and unloaded at exit.
+struct Providers {
+    OSSL_PROVIDER* base = OSSL_PROVIDER_load(nullptr, "default");
+    OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+    ~Providers() {
+        if (legacy != nullptr) OSSL_PROVIDER_unload(legacy);
+        if (base != nullptr) OSSL_PROVIDER_unload(base);
+    }
+};
+
 bool legacy_loaded() {
-    static const bool loaded = [] {
-        OSSL_PROVIDER_load(nullptr, "default");
-        return OSSL_PROVIDER_load(nullptr, "legacy") != nullptr;
-    }();
-    return loaded;
+    static const Providers providers;
+    return providers.legacy != nullptr;
 }
 
 // The OpenSSL name of a cipher and mode; empty when OpenSSL has no such cipher.
