@@ -292,7 +292,10 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outpu
  *   - ECB and CBC need a whole number of blocks (BAD_LENGTH_ERROR); CFB, OFB
  *     and CTR take any length. A trailing partial block uses the first bytes
  *     of one more keystream block; a following _Update starts with the next
- *     whole keystream block.
+ *     whole keystream block. In CFB the feedback after a partial block is the
+ *     ciphertext bytes followed by the unused keystream bytes in both
+ *     directions, so data decrypted in the same pieces as it was encrypted
+ *     comes back intact.
  *   - Outputs may be the same buffer as the input. Hex results are upper case
  *     with as many characters as the input text. Base64 results are padded.
  *   - encrypt: nonzero encrypts, 0 decrypts.

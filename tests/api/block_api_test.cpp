@@ -332,8 +332,11 @@ TEST(BlockFamilies, HexFormsCheckInTheirFamilyOrder) {
         char* o = c.has_out ? out : nullptr;
         const int32_t rc = ecb_form ? f.hex(o, c.data, c.key, 1) : f.hex_mode(o, c.data, c.key, 1, c.mode, c.iv);
         EXPECT_EQ(c.code, rc) << c.family << " data " << (c.data ? c.data : "(null)") << " mode " << c.mode;
-        if (rc != 0) EXPECT_EQ('#', out[0]) << "output written on failure";
-        if (rc == 0) EXPECT_EQ(std::strlen(c.data), std::strlen(out));
+        if (rc != 0) {
+            EXPECT_EQ('#', out[0]) << "output written on failure";
+        } else {
+            EXPECT_EQ(std::strlen(c.data), std::strlen(out));
+        }
     }
 }
 
@@ -377,7 +380,9 @@ TEST(BlockFamilies, Base64FormsCheckInTheirFamilyOrder) {
         std::memset(out, '#', sizeof out);
         const int32_t rc = f.b64_mode(c.has_out ? out : nullptr, c.data.c_str(), c.key.c_str(), 1, c.mode, c.iv);
         EXPECT_EQ(c.code, rc) << c.family << " mode " << c.mode << " key " << c.key;
-        if (rc != 0) EXPECT_EQ('#', out[0]);
+        if (rc != 0) {
+            EXPECT_EQ('#', out[0]);
+        }
     }
 }
 
@@ -513,7 +518,9 @@ TEST(BlockContexts, InitHexChecksAndInitErrorPerFamily) {
         const int32_t h = f.init_hex(c.key, 0, c.mode, c.iv);
         EXPECT_EQ(c.code, f.init_error()) << c.family << " key " << (c.key ? c.key : "(null)") << " mode " << c.mode;
         EXPECT_EQ(c.code == 0, h != 0);
-        if (h != 0) EXPECT_EQ(0, f.final_(h));
+        if (h != 0) {
+            EXPECT_EQ(0, f.final_(h));
+        }
     }
 }
 
