@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "hash/hash_engine.h"
+#include "hash/hmac.h"
 
 // SHA1_, SHA2_ and MD5_: the running digest and the handle (0 = empty).
 struct Sha1Slot {
@@ -33,6 +34,9 @@ struct HashSlot {
     uint32_t handle;
 };
 
+// MAC_: the streaming HMAC (hash code, keyed state) and the handle.
 struct MacSlot {
+    uint32_t code;
+    HmacState state;
     uint32_t handle;
 };
