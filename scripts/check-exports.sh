@@ -38,7 +38,9 @@ perl -0777 -ne '
 magic=$(head -c 4 "$lib" | od -An -tx1 | tr -d ' \n')
 case $magic in
   7f454c46)  # ELF shared object
-    nm -D --defined-only "$lib" | awk 'NF >= 3 { print $3 }' |
+    # Absolute symbols ("A") are the version nodes of the symbol versioning
+    # (TESSALIB_6), not functions.
+    nm -D --defined-only "$lib" | awk 'NF >= 3 && $2 != "A" { print $3 }' |
       sed 's/@.*//' | grep -vxE '_init|_fini|_edata|_end|__bss_start' | LC_ALL=C sort -u >"$work/exported" || true
     ;;
   4d5a*)  # PE image (MZ)
