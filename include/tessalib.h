@@ -790,21 +790,254 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_LengthInBytes(int32_t handle);
 /* SHA3_Reset: wipes the context and ends the handle. 0, or +64. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL SHA3_Reset(int32_t handle);
 
+/* SHA1_Hmac, SHA2_Hmac, MD5_Hmac: HMAC-SHA-1, HMAC-SHA-256 or HMAC-MD5 of
+ * message[0..messageLen) under key[0..keyLen) (any length, 0 included),
+ * written as lower-case hex plus a NUL (40, 64 or 32 characters: output must
+ * hold 41, 65 or 33 bytes). A NULL output computes and writes nothing.
+ * Returns 0 or a POSITIVE code: 6 (BAD_PARAM_ERROR) for messageLen < 0,
+ * keyLen < 0, or a NULL message or key with a positive length (a NULL key
+ * with keyLen 0 is the empty key). Framed. No slot is touched. */
+TESSALIB_API int32_t TESSALIB_CALL SHA1_Hmac(char *output, const unsigned char *message, int32_t messageLen, const unsigned char *key, int32_t keyLen);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_Hmac(char *output, const unsigned char *message, int32_t messageLen, const unsigned char *key, int32_t keyLen);
+TESSALIB_API int32_t TESSALIB_CALL MD5_Hmac(char *output, const unsigned char *message, int32_t messageLen, const unsigned char *key, int32_t keyLen);
+/* SHA1_HmacHex, SHA2_HmacHex, MD5_HmacHex: as the Hmac members for a
+ * message and key given as hex text. Both are decoded leniently: characters
+ * that are not hex digits are skipped (so "de:ad be-ef" is DE AD BE EF),
+ * digits are paired in order and a last lone digit is dropped; a text with
+ * no digits is empty. The decoded copies are wiped and freed before return.
+ * Returns 0, or 6 for a NULL messageHex or keyHex. A text of 2^31 - 1
+ * characters or more is a fatal allocation request. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL SHA1_HmacHex(char *output, const char *messageHex, const char *keyHex);
+TESSALIB_API int32_t TESSALIB_CALL SHA2_HmacHex(char *output, const char *messageHex, const char *keyHex);
+TESSALIB_API int32_t TESSALIB_CALL MD5_HmacHex(char *output, const char *messageHex, const char *keyHex);
+
 /* @@SHAFAM_SECTION@@ */
 
 /* ------------------------------------------------------------------------ */
 /* MAC_: message authentication codes                                        */
 /* ------------------------------------------------------------------------ */
+/*
+ * The MAC is chosen by the option word. With bit 0x100 set the low twelve bits
+ * name a CMAC, with bit 0x200 set (and 0x100 clear) Poly1305 or KMAC; with
+ * neither, the MAC is HMAC and the low four bits are a hash code (HASH_ALG_*).
+ * The one-shot functions ignore the bits above the low twelve (and, for HMAC,
+ * all but the low four: 0x13 is HMAC-SHA-256); the streaming MAC_Init reads
+ * the low twelve bits and accepts only the HMAC codes listed there.
+ *
+ *   option               MAC                         key bytes   tag bytes
+ *   MAC_HMAC_SHA1..      HMAC with the hash code     any         digest length
+ *   MAC_CMAC_TDEA        CMAC, three-key Triple DES  24          8
+ *   MAC_CMAC_AES128      CMAC, AES-128               16          16
+ *   MAC_CMAC_AES192      CMAC, AES-192               24          16
+ *   MAC_CMAC_AES256      CMAC, AES-256               32          16
+ *   MAC_POLY1305         Poly1305 (one-time key)     32          16
+ *   MAC_KMAC128          KMAC128, L = 256 bits       any         32
+ *   MAC_KMAC256          KMAC256, L = 512 bits       any         64
+ *
+ * HMAC hash codes 2 (MD2), 8 (HASH160), 9, 14 and 15, and every other value
+ * in the CMAC and 0x200 groups, are BAD_FLAG_ERROR. HMAC keys longer than the
+ * hash block (the rate for SHA-3) are replaced by their digest. KMAC uses an
+ * empty customization string here (PRF_Bytes takes one) and its output length
+ * is an input of the computation, so a KMAC tag is never truncated: a short
+ * buffer is SHORT_BUF_ERROR. Key, customization and output lengths are encoded
+ * in full (up to eight bytes), so KMAC is correct at any length. Triple DES
+ * parity and weak keys are not checked.
+ */
+#define MAC_HMAC_SHA1       0
+#define MAC_HMAC_MD5        1
+#define MAC_HMAC_SHA256     3
+#define MAC_HMAC_SHA384     4
+#define MAC_HMAC_SHA512     5
+#define MAC_HMAC_SHA224     6
+#define MAC_HMAC_RMD160     7
+#define MAC_HMAC_SHA3_224   10
+#define MAC_HMAC_SHA3_256   11
+#define MAC_HMAC_SHA3_384   12
+#define MAC_HMAC_SHA3_512   13
+#define MAC_CMAC_TDEA       0x100
+#define MAC_CMAC_AES128     0x101
+#define MAC_CMAC_AES192     0x102
+#define MAC_CMAC_AES256     0x103
+#define MAC_POLY1305        0x200
+#define MAC_KMAC128         0x201
+#define MAC_KMAC256         0x202
+
+/* MAC_Bytes: the MAC of message[0..messageLen) under key[0..keyLen) with the
+ * algorithm of options. HMAC, CMAC and Poly1305: the tag is computed in full
+ * and min(outputLen, tag length) leading bytes are written (a short buffer
+ * truncates; not an error); returns that number. KMAC writes the whole tag
+ * and refuses an outputLen below it. Query mode (NULL output or outputLen 0)
+ * returns the tag length. message may be NULL when messageLen is 0; key must
+ * not be NULL, but keyLen 0 is allowed for HMAC and KMAC. Errors (negative),
+ * in this order: -BAD_PARAM_ERROR for a NULL message with messageLen > 0,
+ * outputLen < 0, messageLen < 0, a NULL key or keyLen < 0; -BAD_FLAG_ERROR for
+ * an unassigned option; -BAD_KEY_LEN_ERROR for a CMAC or Poly1305 key of the
+ * wrong length; -SHORT_BUF_ERROR for a KMAC outputLen below 32 (KMAC128) or
+ * 64 (KMAC256). Local tag copies are wiped. Framed; no slot is touched. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_Bytes(unsigned char *output, int32_t outputLen, const unsigned char *message, int32_t messageLen, const unsigned char *key, int32_t keyLen, int32_t options);
+
+/* MAC_HexFromBytes: as MAC_Bytes with lower-case hex output. Writes the
+ * leading n bytes of the tag as 2n characters plus a NUL, n being the tag
+ * length or floor(maxChars / 2) when maxChars is smaller than twice the tag
+ * length (output must hold maxChars + 1 bytes); returns 2n. KMAC refuses a
+ * maxChars below twice its tag length with -SHORT_BUF_ERROR. Query mode (NULL
+ * output or maxChars < 1: a negative maximum counts as 0) returns twice the
+ * tag length. Errors as MAC_Bytes (maxChars is not checked); on an error
+ * nothing is written. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromBytes(char *output, int32_t maxChars, const unsigned char *message, int32_t messageLen, const unsigned char *key, int32_t keyLen, int32_t options);
+
+/* MAC_HexFromHex: as MAC_HexFromBytes for a message and key given as hex (an
+ * even number of hex digits of either case and nothing else; an empty message
+ * text is the empty message). Errors (negative), in this order:
+ * -BAD_PARAM_ERROR for a NULL messageHex or keyHex; -BAD_FLAG_ERROR for an
+ * unassigned option in the 0x200 group; -BAD_KEY_LEN_ERROR for an empty key
+ * text (HMAC, CMAC, Poly1305; for KMAC it is the empty key);
+ * -BAD_FORMAT_ERROR for a key that is not valid hex; -BAD_KEY_LEN_ERROR for a
+ * Poly1305 key that is not 32 bytes; -BAD_FORMAT_ERROR for a message that is
+ * not valid hex; then the errors of MAC_HexFromBytes. The decoded copies are
+ * wiped and freed before return. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char *output, int32_t maxChars, const char *messageHex, const char *keyHex, int32_t options);
+
+/* MAC_Init: starts a streaming HMAC in the calling thread's MAC slot with the
+ * key and the hash code options & 0xFFF (0, 3, 4, 5, 6 and 10-13 only:
+ * HMAC-MD5, HMAC-RIPEMD-160, CMAC, Poly1305 and KMAC are one-shot only) and
+ * returns its handle (odd, nonzero). The key's padded blocks are hashed once
+ * here. Failure returns 0: a NULL key or keyLen < 1 records BAD_PARAM_ERROR
+ * and leaves the slot as it was; an option not accepted records
+ * NOT_SUPPORTED_ERROR after the slot's earlier context has been ended. Any
+ * earlier context of the slot is abandoned. Framed. The MAC slot is separate
+ * from the HASH_ and per-algorithm slots. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_Init(const unsigned char *key, int32_t keyLen, int32_t options);
+
+/* MAC_AddBytes: adds data[0..dataLen) to the context of handle. Returns 0.
+ * Errors (negative), in this order: -INVALID_HANDLE_ERROR for a handle other
+ * than the live one (0 included); -BAD_PARAM_ERROR for a NULL data (even with
+ * dataLen 0) or dataLen < 0. A failed call leaves the context as it was.
+ * Framed. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_AddBytes(int32_t handle, const unsigned char *data, int32_t dataLen);
+
+/* MAC_Final: finishes the context of handle, writes min(outputLen, tag
+ * length) bytes of the tag and returns that number; the slot is wiped and the
+ * handle ends. Errors (negative), in this order: -BAD_PARAM_ERROR for a NULL
+ * output or outputLen < 1; -INVALID_HANDLE_ERROR. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_Final(unsigned char *output, int32_t outputLen, int32_t handle);
+
+/* MAC_CodeLength: the tag length (20, 28, 32, 48 or 64) of the context of
+ * handle, which is unchanged; -INVALID_HANDLE_ERROR for a bad handle. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_CodeLength(int32_t handle);
+
+/* MAC_Reset: wipes the context of handle without a tag; the handle ends.
+ * Returns 0, or -INVALID_HANDLE_ERROR. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL MAC_Reset(int32_t handle);
+
 /* @@MAC_SECTION@@ */
 
 /* ------------------------------------------------------------------------ */
 /* XOF_, PRF_: extendable-output and pseudo-random functions                 */
 /* ------------------------------------------------------------------------ */
+/* XOF_Bytes options (bits above the low twelve are ignored). MGF1 is RFC 8017
+ * MGF1; the Ascon functions are those of Ascon version 1.2. */
+#define XOF_SHAKE128      0x203
+#define XOF_SHAKE256      0x204
+#define XOF_ASCON_XOF     0x20A
+#define XOF_ASCON_XOFA    0x20B
+#define XOF_MGF1_SHA1     0x210
+#define XOF_MGF1_SHA256   0x213
+#define XOF_MGF1_SHA384   0x214
+#define XOF_MGF1_SHA512   0x215
+#define XOF_MGF1_SHA224   0x216
+/* PRF_Bytes options: KMAC with L = 8 x outputLen bits and the caller's
+ * customization string. PRF_Bytes also takes XOF_SHAKE128 and XOF_SHAKE256. */
+#define PRF_KMAC128       0x201
+#define PRF_KMAC256       0x202
+
+/* XOF_Bytes: writes exactly outputLen bytes of the extendable-output function
+ * of options over message[0..messageLen) and returns outputLen. SHAKE and
+ * Ascon-XOF with outputLen 0 write nothing and return 0; a longer request
+ * begins with the bytes of a shorter one. MGF1 (options & 0xFF0 = 0x210, the
+ * low four bits a hash code 0, 3, 4, 5 or 6) hashes seed || counter for the
+ * 32-bit big-endian counters 0, 1, ... and keeps what is asked for; any seed
+ * length works (no seed || counter copy is made). message may be NULL when
+ * messageLen is 0. Errors (negative), in this order: -BAD_PARAM_ERROR for a
+ * NULL output, outputLen < 0, a NULL message with messageLen > 0 or
+ * messageLen < 0; -BAD_PARAM_ERROR for MGF1 with outputLen 0;
+ * -BAD_FLAG_ERROR for MGF1 with another hash code or an option not listed.
+ * Framed, with an entropy sample at entry. No slot is touched. */
+TESSALIB_API int32_t TESSALIB_CALL XOF_Bytes(unsigned char *output, int32_t outputLen, const unsigned char *message, int32_t messageLen, int32_t options);
+
+/* PRF_Bytes: with PRF_KMAC128 or PRF_KMAC256, writes outputLen bytes of KMAC
+ * over message[0..messageLen) under key[0..keyLen) with L = 8 x outputLen
+ * bits and the NUL-terminated customization string (NULL is the empty
+ * string), and returns outputLen; the output length is an input, so the first
+ * 32 bytes of a 64-byte result differ from a 32-byte result. A 32-byte
+ * PRF_KMAC128 result with an empty customization string equals the MAC_Bytes
+ * MAC_KMAC128 tag. outputLen 0 returns 0 and writes nothing. With
+ * XOF_SHAKE128 or XOF_SHAKE256 it is XOF_Bytes of the message (key and
+ * customization unused). Errors (negative), in this order: -BAD_PARAM_ERROR
+ * for a NULL output, outputLen < 0, a NULL message (even with messageLen 0)
+ * or messageLen < 0; -BAD_FLAG_ERROR for another option; for KMAC,
+ * -BAD_PARAM_ERROR for keyLen < 0 or a NULL key with keyLen > 0 (checked
+ * before the outputLen 0 shortcut). Lengths of any size are encoded in full.
+ * Framed, with an entropy sample at entry. */
+TESSALIB_API int32_t TESSALIB_CALL PRF_Bytes(unsigned char *output, int32_t outputLen, const unsigned char *message, int32_t messageLen, const unsigned char *key, int32_t keyLen, const char *customization, int32_t options);
+
 /* @@XOF_SECTION@@ */
 
 /* ------------------------------------------------------------------------ */
 /* PBE_: password-based key derivation                                       */
 /* ------------------------------------------------------------------------ */
+/*
+ * PBKDF2 (RFC 8018) and scrypt (RFC 7914). The two pairs differ in sign:
+ * PBE_Kdf2 and PBE_Kdf2Hex return 0 or a POSITIVE error code, PBE_Scrypt and
+ * PBE_ScryptHex 0 or a NEGATIVE one; the last error is the code's magnitude
+ * either way. The hex forms take the password as a NUL-terminated string
+ * (its bytes as they are) and the salt as hex: an even number of hex digits
+ * and nothing else, possibly empty. They write the key as 2 x dkLen upper-case
+ * hex characters plus a NUL. Temporary buffers are wiped and freed.
+ *
+ * PBKDF2's PRF is HMAC with the hash code options & 0xF: HASH_ALG_SHA1,
+ * HASH_ALG_SHA256, HASH_ALG_SHA384, HASH_ALG_SHA512 or HASH_ALG_SHA224; other
+ * codes are BAD_PARAM_ERROR and the other option bits are ignored. The
+ * iteration count has no upper limit.
+ */
+
+/* PBE_Kdf2: dkLen bytes of PBKDF2 into output. Returns 0, or (POSITIVE) in
+ * this order: 14 (NULL_ERROR) for a NULL output, password or salt; 6
+ * (BAD_PARAM_ERROR) for dkLen, passwordLen, saltLen or iterations below 1, or
+ * an unsupported PRF (found before output is touched). Framed. */
+TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char *output, int32_t dkLen, const unsigned char *password, int32_t passwordLen, const unsigned char *salt, int32_t saltLen, int32_t iterations, int32_t options);
+
+/* PBE_Kdf2Hex: PBKDF2 of the password string (an empty one is allowed) and
+ * the hex salt as hex into output (room for maxChars + 1 bytes). Returns 0,
+ * or (POSITIVE) in this order: 14 for a NULL output, password or saltHex; 6
+ * for maxChars, dkLen or iterations below 1; 30 (SHORT_BUF_ERROR) when
+ * maxChars < 2 x dkLen (computed without overflow); 7 (BAD_FORMAT_ERROR) for
+ * a salt that is not an even number of hex digits alone; 6 for an unsupported
+ * PRF. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t iterations, int32_t options);
+
+/* PBE_Scrypt: dkLen bytes of scrypt with cost N (a power of 2, at least 2),
+ * block size r and parallelisation p into output. Memory: 128 x r x (N + p)
+ * bytes and a little more, from the C heap, wiped before release. Returns 0,
+ * or (NEGATIVE) in this order: -NULL_ERROR for a NULL output, or a NULL
+ * password or salt with a nonzero length; -BAD_PARAM_ERROR for a negative
+ * dkLen, passwordLen or saltLen; -BAD_PARAM_ERROR for dkLen, N, r or p equal
+ * to 0; -OUT_OF_RANGE_ERROR when, taking each value as an unsigned 64-bit
+ * number (a negative N, r or p becomes a huge one), r > 2^57 - 1,
+ * p >= floor(2^30 / r), N < 2, N is not a power of 2 or N > floor((2^57 - 1)
+ * / r); -MEMORY_ERROR when the work areas cannot be allocated (reported, not
+ * fatal); -INTERNAL_ERROR if the inner PBKDF2 fails. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char *output, int32_t dkLen, const unsigned char *password, int32_t passwordLen, const unsigned char *salt, int32_t saltLen, int32_t N, int32_t r, int32_t p);
+
+/* PBE_ScryptHex: scrypt of the password string and the hex salt as hex into
+ * output (room for maxChars + 1 bytes). Returns 0, or (NEGATIVE) in this
+ * order: -NULL_ERROR for a NULL output, password or saltHex;
+ * -BAD_PARAM_ERROR for maxChars, dkLen, N, r or p equal to 0, or a negative
+ * dkLen; -SHORT_BUF_ERROR when maxChars < 2 x dkLen (computed without
+ * overflow; a negative maxChars is short); -BAD_FORMAT_ERROR for a bad salt;
+ * then the errors of PBE_Scrypt from -OUT_OF_RANGE_ERROR on. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t N, int32_t r, int32_t p);
+
 /* @@PBE_SECTION@@ */
 
 #ifdef __cplusplus
