@@ -82,29 +82,30 @@ inline void xor16(uint32_t* d, const uint32_t* a, const uint32_t* b) noexcept {
 }
 
 // out = BlockMix(in): 2r sub-blocks of 16 words; the even-numbered results
-// go to the first half of out, the odd-numbered ones to the second.
-void block_mix(const uint32_t* in, uint32_t* out, std::size_t r) noexcept {
-    uint32_t x[16];
-    std::memcpy(x, in + (2 * r - 1) * 16, sizeof x);
+// go to the first half of out, the odd-numbered ones to the second. x is a
+// 16-word scratch block in the work area (wiped with it).
+void block_mix(const uint32_t* in, uint32_t* out, std::size_t r, uint32_t* x) noexcept {
+    std::memcpy(x, in + (2 * r - 1) * 16, 64);
     for (std::size_t i = 0; i < r; ++i) {
         salsa_xor(x, in + 32 * i);
-        std::memcpy(out + 16 * i, x, sizeof x);
+        std::memcpy(out + 16 * i, x, 64);
         salsa_xor(x, in + 32 * i + 16);
-        std::memcpy(out + 16 * (r + i), x, sizeof x);
+        std::memcpy(out + 16 * (r + i), x, 64);
     }
 }
 
-// out = BlockMix(a ^ b), without forming a ^ b first.
-void block_mix_xor(const uint32_t* a, const uint32_t* b, uint32_t* out, std::size_t r) noexcept {
-    uint32_t x[16], t[16];
+// out = BlockMix(a ^ b), without forming a ^ b first; x and t are 16-word
+// scratch blocks in the work area.
+void block_mix_xor(const uint32_t* a, const uint32_t* b, uint32_t* out, std::size_t r, uint32_t* x,
+                   uint32_t* t) noexcept {
     xor16(x, a + (2 * r - 1) * 16, b + (2 * r - 1) * 16);
     for (std::size_t i = 0; i < r; ++i) {
         xor16(t, a + 32 * i, b + 32 * i);
         salsa_xor(x, t);
-        std::memcpy(out + 16 * i, x, sizeof x);
+        std::memcpy(out + 16 * i, x, 64);
         xor16(t, a + 32 * i + 16, b + 32 * i + 16);
         salsa_xor(x, t);
-        std::memcpy(out + 16 * (r + i), x, sizeof x);
+        std::memcpy(out + 16 * (r + i), x, 64);
     }
 }
 
@@ -115,18 +116,20 @@ inline uint64_t integerify(const uint32_t* x, std::size_t r) noexcept {
 }
 
 // ROMix of one 128 r-byte block of B in place. v holds N blocks of 32 r
-// words, xy two.
+// words; xy two such blocks and two 16-word scratch blocks.
 void ro_mix(uint8_t* block, std::size_t r, uint64_t n, uint32_t* v, uint32_t* xy) noexcept {
     const std::size_t words = 32 * r;
     uint32_t* x = xy;
     uint32_t* y = xy + words;
+    uint32_t* s = xy + 2 * words;
+    uint32_t* t = s + 16;
     for (std::size_t k = 0; k < words; ++k) v[k] = hashbytes::load_le32(block + 4 * k);
-    for (uint64_t i = 0; i + 1 < n; ++i) block_mix(v + i * words, v + (i + 1) * words, r);
-    block_mix(v + (n - 1) * words, x, r);
+    for (uint64_t i = 0; i + 1 < n; ++i) block_mix(v + i * words, v + (i + 1) * words, r, s);
+    block_mix(v + (n - 1) * words, x, r, s);
     const uint64_t mask = n - 1;
     for (uint64_t i = 0; i < n; i += 2) {
-        block_mix_xor(x, v + (integerify(x, r) & mask) * words, y, r);
-        block_mix_xor(y, v + (integerify(y, r) & mask) * words, x, r);
+        block_mix_xor(x, v + (integerify(x, r) & mask) * words, y, r, s, t);
+        block_mix_xor(y, v + (integerify(y, r) & mask) * words, x, r, s, t);
     }
     for (std::size_t k = 0; k < words; ++k) hashbytes::store_le32(block + 4 * k, x[k]);
 }
@@ -158,7 +161,7 @@ int32_t scrypt_derive(uint8_t* out, std::size_t dk_len, const uint8_t* password,
     const uint64_t block_bytes = 128 * r;
     const uint64_t v_bytes = block_bytes * n;
     const uint64_t b_bytes = block_bytes * p;
-    const uint64_t xy_bytes = 2 * block_bytes;
+    const uint64_t xy_bytes = 2 * block_bytes + 128;  // X, Y and two Salsa20/8 blocks
     constexpr uint64_t kSizeMax = static_cast<uint64_t>(static_cast<std::size_t>(-1));
     if (v_bytes > kSizeMax || b_bytes > kSizeMax) return -MEMORY_ERROR;
 

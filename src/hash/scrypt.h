@@ -13,7 +13,7 @@
 //                      power of 2; N > floor((2^57 - 1) / r);
 //   -MEMORY_ERROR      a work area cannot be allocated;
 //   -INTERNAL_ERROR    the inner PBKDF2 refuses its arguments.
-// The work areas (V of 128 r N bytes, B of 128 r p bytes and 256 r bytes of
+// The work areas (V of 128 r N bytes, B of 128 r p bytes and 256 r + 128 bytes of
 // BlockMix scratch) come from the C heap, not the fatal allocator, so a
 // request too large for the machine is reported; they are wiped before they
 // are freed.
