@@ -1010,8 +1010,9 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char *output, int32_t dkLen
 /* PBE_Kdf2Hex: PBKDF2 of the password string (an empty one is allowed) and
  * the hex salt as hex into output (room for maxChars + 1 bytes). Returns 0,
  * or (POSITIVE) in this order: 14 for a NULL output, password or saltHex; 6
- * for maxChars, dkLen or iterations below 1; 30 (SHORT_BUF_ERROR) when
- * maxChars < 2 x dkLen (computed without overflow); 7 (BAD_FORMAT_ERROR) for
+ * for maxChars, dkLen or iterations below 1, or a dkLen whose hex length
+ * 2 x dkLen (computed in 64 bits) does not fit a positive int32_t; 30
+ * (SHORT_BUF_ERROR) when maxChars < 2 x dkLen; 7 (BAD_FORMAT_ERROR) for
  * a salt that is not an even number of hex digits alone; 6 for an unsupported
  * PRF. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t iterations, int32_t options);
@@ -1032,9 +1033,10 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char *output, int32_t dkL
 /* PBE_ScryptHex: scrypt of the password string and the hex salt as hex into
  * output (room for maxChars + 1 bytes). Returns 0, or (NEGATIVE) in this
  * order: -NULL_ERROR for a NULL output, password or saltHex;
- * -BAD_PARAM_ERROR for maxChars, dkLen, N, r or p equal to 0, or a negative
- * dkLen; -SHORT_BUF_ERROR when maxChars < 2 x dkLen (computed without
- * overflow; a negative maxChars is short); -BAD_FORMAT_ERROR for a bad salt;
+ * -BAD_PARAM_ERROR for maxChars, dkLen, N, r or p equal to 0, a negative
+ * dkLen, or a dkLen whose hex length 2 x dkLen (computed in 64 bits) does not
+ * fit a positive int32_t; -SHORT_BUF_ERROR when maxChars < 2 x dkLen (a
+ * negative maxChars is short); -BAD_FORMAT_ERROR for a bad salt;
  * then the errors of PBE_Scrypt from -OUT_OF_RANGE_ERROR on. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t N, int32_t r, int32_t p);
 

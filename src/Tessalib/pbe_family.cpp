@@ -40,6 +40,10 @@ std::size_t salt_room(const char* text) {
 // value becomes a huge one and fails the range checks.
 uint64_t cost(int32_t v) { return static_cast<uint64_t>(static_cast<int64_t>(v)); }
 
+// The hex output of a derived key is 2 x dkLen characters, worked out in 64
+// bits; a key whose hex does not fit a positive int32_t is refused.
+bool hex_size_fits(int32_t dkLen) { return 2 * static_cast<int64_t>(dkLen) <= INT32_MAX; }
+
 }  // namespace
 
 TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char* output, int32_t dkLen, const unsigned char* password,
@@ -57,7 +61,7 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char* output, int32_t maxChars, i
                                                 const char* saltHex, int32_t iterations, int32_t options) {
     frame_begin();
     if (output == nullptr || password == nullptr || saltHex == nullptr) return frame_status(NULL_ERROR);
-    if (maxChars < 1 || dkLen < 1 || iterations < 1) return frame_status(BAD_PARAM_ERROR);
+    if (maxChars < 1 || dkLen < 1 || iterations < 1 || !hex_size_fits(dkLen)) return frame_status(BAD_PARAM_ERROR);
     if (static_cast<int64_t>(maxChars) < 2 * static_cast<int64_t>(dkLen)) return frame_status(SHORT_BUF_ERROR);
     Scratch salt(salt_room(saltHex));
     if (!decode_salt(salt, saltHex)) return frame_status(BAD_FORMAT_ERROR);
@@ -86,7 +90,8 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char* output, int32_t maxChars,
                                                   const char* saltHex, int32_t N, int32_t r, int32_t p) {
     frame_begin();
     if (output == nullptr || password == nullptr || saltHex == nullptr) return frame_status(-NULL_ERROR);
-    if (maxChars == 0 || dkLen <= 0 || N == 0 || r == 0 || p == 0) return frame_status(-BAD_PARAM_ERROR);
+    if (maxChars == 0 || dkLen <= 0 || N == 0 || r == 0 || p == 0 || !hex_size_fits(dkLen))
+        return frame_status(-BAD_PARAM_ERROR);
     if (static_cast<int64_t>(maxChars) < 2 * static_cast<int64_t>(dkLen)) return frame_status(-SHORT_BUF_ERROR);
     Scratch salt(salt_room(saltHex));
     if (!decode_salt(salt, saltHex)) return frame_status(-BAD_FORMAT_ERROR);

@@ -145,8 +145,9 @@ TEST(Pbkdf2Api, Kdf2HexChecksAndOutput) {
         {out, 40, 20, "password", "73616c74", 0, 0, BAD_PARAM_ERROR},
         {out, 31, 16, "password", "73616c74", 1, 0, SHORT_BUF_ERROR},
         {out, 39, 20, "password", "zz", 1, 1, SHORT_BUF_ERROR},        // before the salt and the PRF
-        {out, 0x7FFFFFFF, 0x40000000, "password", "73616c74", 1, 0, SHORT_BUF_ERROR},  // 2 x dkLen > 2^31
-        {out, 0x7FFFFFFF, 0x7FFFFFFF, "password", "73616c74", 1, 0, SHORT_BUF_ERROR},
+        {out, 0x7FFFFFFF, 0x40000000, "password", "73616c74", 1, 0, BAD_PARAM_ERROR},  // 2 x dkLen > 2^31 - 1
+        {out, 0x7FFFFFFF, 0x7FFFFFFF, "password", "73616c74", 1, 0, BAD_PARAM_ERROR},
+        {out, 0x7FFFFFFD, 0x3FFFFFFF, "password", "73616c74", 1, 0, SHORT_BUF_ERROR},  // fits, one character short
         {out, 40, 20, "password", "73616c7", 1, 0, BAD_FORMAT_ERROR},
         {out, 40, 20, "password", "73 61", 1, 0, BAD_FORMAT_ERROR},
         {out, 40, 20, "password", "7361:6c74", 1, 0, BAD_FORMAT_ERROR},
@@ -262,7 +263,8 @@ TEST(ScryptApi, HexChecksInOrderWithNegativeCodes) {
         {out, 64, 32, "pw", "00", 16, 1, 0, -BAD_PARAM_ERROR},
         {out, 63, 32, "pw", "00", 16, 1, 1, -SHORT_BUF_ERROR},
         {out, -64, 32, "pw", "00", 16, 1, 1, -SHORT_BUF_ERROR},
-        {out, 0x7FFFFFFF, 0x40000000, "pw", "00", 16, 1, 1, -SHORT_BUF_ERROR},  // 2 x dkLen > 2^31
+        {out, 0x7FFFFFFF, 0x40000000, "pw", "00", 16, 1, 1, -BAD_PARAM_ERROR},  // 2 x dkLen > 2^31 - 1
+        {out, 0x7FFFFFFD, 0x3FFFFFFF, "pw", "00", 16, 1, 1, -SHORT_BUF_ERROR},  // fits, one character short
         {out, 63, 32, "pw", "0", 15, 1, 1, -SHORT_BUF_ERROR},
         {out, 64, 32, "pw", "0", 15, 1, 1, -BAD_FORMAT_ERROR},
         {out, 64, 32, "pw", "0x00", 16, 1, 1, -BAD_FORMAT_ERROR},
