@@ -14,5 +14,14 @@ if (($# > 0)); then
 fi
 demo() { printf '\n$ tessa %s\n' "$*"; "$tessa" "$@"; }
 demo version
-demo error 33
 demo --help
+demo hex --text "Tessalib"
+demo hash --alg sha256 --text abc
+demo hash --alg sha3-256 --text abc
+demo encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --hex 00112233445566778899AABBCCDDEEFF
+demo decrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --hex 69C4E0D86A7B0430D8CDB78070B4C55A --to hex
+demo mac --alg hmac-sha256 --key 0B0B0B0B0B0B0B0B0B0B0B0B0B0B0B0B0B0B0B0B --text "Hi There"
+demo derive pbkdf2 --prf sha1 --iter 4096 --password password --salt-text salt --len 20
+demo derive scrypt --N 1024 --r 8 --p 16 --password password --salt-text NaCl --len 64
+demo xof --alg shake128 --len 32 --text ""
+demo error -33
