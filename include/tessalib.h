@@ -380,8 +380,9 @@ TESSALIB_API int32_t TESSALIB_CALL AES256_Init(const unsigned char *key, int32_t
  * chooses AES-128, -192 or -256 under any of the three names. Ends any open AES
  * context first. Failure reasons, in order, kept for _InitError: keyHex or
  * modeText NULL or empty: BAD_PARAM_ERROR; not a mode: BAD_MODE_ERROR; mode
- * not ECB and ivHex missing or not 16 bytes of hex: BAD_IV_ERROR; keyHex
- * invalid or empty: BAD_KEY_ERROR; any other key length: BAD_KEY_LEN_ERROR. */
+ * not ECB and ivHex missing or not 16 bytes of hex: BAD_IV_ERROR; keyHex not
+ * strict hex: BAD_KEY_ERROR; more than 32 bytes or any length other than 16,
+ * 24 or 32: BAD_KEY_LEN_ERROR. */
 TESSALIB_API int32_t TESSALIB_CALL AES128_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
 TESSALIB_API int32_t TESSALIB_CALL AES192_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
 TESSALIB_API int32_t TESSALIB_CALL AES256_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
@@ -446,9 +447,10 @@ TESSALIB_API int32_t TESSALIB_CALL DES_B64Mode(char *output, const char *dataB64
 
 /* DES_Init, DES_InitHex, DES_Update, DES_UpdateHex, DES_Final, DES_InitError:
  * the thread's DES context, as the AES128_ functions of the same names with an
- * 8-byte key and IV and 8-byte blocks. DES_InitHex: key text empty or invalid:
- * BAD_KEY_ERROR, not exactly 8 bytes: BAD_KEY_LEN_ERROR. DES_Init: key NULL:
- * BAD_KEY_ERROR; modeText NULL: NULL_ERROR. Thread state: the DES slot. */
+ * 8-byte key and IV and 8-byte blocks. DES_InitHex: keyHex or modeText NULL
+ * or empty: BAD_PARAM_ERROR; key text not strict hex: BAD_KEY_ERROR; not
+ * exactly 8 bytes: BAD_KEY_LEN_ERROR. DES_Init: key NULL: BAD_KEY_ERROR;
+ * modeText NULL: NULL_ERROR. Thread state: the DES slot. */
 TESSALIB_API int32_t TESSALIB_CALL DES_Init(const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
 TESSALIB_API int32_t TESSALIB_CALL DES_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
 TESSALIB_API int32_t TESSALIB_CALL DES_Update(int32_t handle, unsigned char *data, int32_t dataLen);
@@ -487,7 +489,7 @@ TESSALIB_API int32_t TESSALIB_CALL TDEA_B64Mode(char *output, const char *dataB6
 /* TDEA_Init, TDEA_InitHex, TDEA_Update, TDEA_UpdateHex, TDEA_Final,
  * TDEA_InitError: the thread's Triple DES context, as the DES_ functions of the
  * same names with a 24-byte key (hex: exactly 24 bytes, else
- * BAD_KEY_LEN_ERROR; empty or invalid: BAD_KEY_ERROR). Thread state: the TDEA
+ * BAD_KEY_LEN_ERROR; not strict hex: BAD_KEY_ERROR). Thread state: the TDEA
  * slot. */
 TESSALIB_API int32_t TESSALIB_CALL TDEA_Init(const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
 TESSALIB_API int32_t TESSALIB_CALL TDEA_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
@@ -506,21 +508,23 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_Bytes(unsigned char *output, const unsign
 TESSALIB_API int32_t TESSALIB_CALL BLF_BytesMode(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv);
 
 /* BLF_Hex, BLF_HexMode: as DES_Hex/DES_HexMode with a hex key of 1 to 56
- * bytes: empty or invalid: BAD_KEY_ERROR; more than 56: BAD_KEY_LEN_ERROR. */
+ * bytes: NULL or empty keyHex: BAD_PARAM_ERROR (with the other arguments);
+ * key text not strict hex: BAD_KEY_ERROR; more than 56 bytes:
+ * BAD_KEY_LEN_ERROR. */
 TESSALIB_API int32_t TESSALIB_CALL BLF_Hex(char *output, const char *dataHex, const char *keyHex, int32_t encrypt);
 TESSALIB_API int32_t TESSALIB_CALL BLF_HexMode(char *output, const char *dataHex, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
 
 /* BLF_B64Mode: as DES_B64Mode with a key text decoded into at most 56 bytes:
- * none: BAD_KEY_ERROR; otherwise accepted, so a longer key text gives its
- * first 54 bytes (the decoder drops the group of three that would cross the
- * limit). */
+ * a key text that decodes to no bytes: BAD_KEY_ERROR; otherwise accepted, so
+ * a longer key text gives its first 54 bytes (the decoder drops the group of
+ * three that would cross the limit). */
 TESSALIB_API int32_t TESSALIB_CALL BLF_B64Mode(char *output, const char *dataB64, const char *keyB64, int32_t encrypt, const char *modeText, const char *ivB64);
 
 /* BLF_Init, BLF_InitHex, BLF_Update, BLF_UpdateHex, BLF_Final, BLF_InitError:
  * the thread's Blowfish context, as the DES_ functions of the same names.
  * BLF_Init: key NULL: BAD_KEY_ERROR; keyLen < 0: BAD_PARAM_ERROR; modeText
  * NULL: NULL_ERROR; mode; iv; keyLen 0 or above 56: BAD_KEY_LEN_ERROR.
- * BLF_InitHex: 1 to 56 key bytes (empty or invalid: BAD_KEY_ERROR; more:
+ * BLF_InitHex: 1 to 56 key bytes (not strict hex: BAD_KEY_ERROR; more:
  * BAD_KEY_LEN_ERROR). Thread state: the BLF slot. */
 TESSALIB_API int32_t TESSALIB_CALL BLF_Init(const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv);
 TESSALIB_API int32_t TESSALIB_CALL BLF_InitHex(const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
@@ -656,8 +660,8 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_Length(int32_t options);
 
 /* HASH_Init: starts a streaming digest in the calling thread's HASH slot with
  * the code in the low four bits of options (0, 3, 4, 5, 6 and 10-13 only) and
- * returns its handle (odd, nonzero). Any context the slot held is abandoned,
- * also when the call fails. Failure: returns 0 and records
+ * returns its handle (odd, nonzero). Any context the slot held is abandoned
+ * and wiped, also when the call fails. Failure: returns 0 and records
  * NOT_SUPPORTED_ERROR. Framed. The HASH slot is separate from the SHA1_,
  * SHA2_, SHA3_, MD5_ and MAC_ slots. */
 TESSALIB_API int32_t TESSALIB_CALL HASH_Init(int32_t options);
@@ -724,7 +728,7 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_Reset(int32_t handle);
  *   fileName or mode; 1 when the file cannot be opened; 3 on a read error.
  *   A NULL output writes nothing.
  * XXX_Init (): starts the family's streaming context in the calling thread
- *   (abandoning any earlier one) and returns its handle. Cannot fail.
+ *   (abandoning and wiping any earlier one) and returns its handle. Cannot fail.
  *   Unframed: the thread's last error is neither cleared nor set.
  * XXX_AddString (handle, text): adds the string's bytes; 64 for a handle
  *   other than the live one, then 6 for a NULL text.

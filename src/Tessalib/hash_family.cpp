@@ -118,10 +118,10 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_Length(int32_t options) {
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Init(int32_t options) {
     HashSlot& slot = frame_begin()->workspace.hash;
-    slot.handle = 0;
+    // Any earlier context ends here, also when the code is refused.
+    secure_wipe_obj(slot);
     const uint32_t code = static_cast<uint32_t>(options) & 0xF;
     if (!streaming_code(code)) return static_cast<int32_t>(frame_handle(0, NOT_SUPPORTED_ERROR));
-    secure_wipe_obj(slot.state);
     hash_algorithm(code)->init(&slot.state);
     slot.code = code;
     slot.handle = NewContextHandle();

@@ -55,6 +55,9 @@ int32_t fixed_file_hex(uint32_t code, char* output, const char* fileName, const 
 }
 
 uint32_t fixed_init(uint32_t code, FixedSlotRef slot) noexcept {
+    // The init below leaves the buffer alone: wipe what an abandoned context
+    // had buffered.
+    secure_wipe_obj(*slot.state);
     hash_algorithm(code)->init(slot.state);
     *slot.handle = NewContextHandle();
     return *slot.handle;

@@ -24,7 +24,8 @@ struct FixedSlotRef {
     HashState* state;
     uint32_t* handle;
 };
-// Starts the algorithm in the slot and returns the new handle.
+// Wipes the slot's earlier context, starts the algorithm and returns the new
+// handle.
 uint32_t fixed_init(uint32_t code, FixedSlotRef slot) noexcept;
 int32_t fixed_add(uint32_t code, FixedSlotRef slot, int32_t handle, const uint8_t* data, int32_t len) noexcept;
 int32_t fixed_add_string(uint32_t code, FixedSlotRef slot, int32_t handle, const char* text) noexcept;

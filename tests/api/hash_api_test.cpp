@@ -370,7 +370,8 @@ TEST(HashApi, ReadErrorIsReportedAndNothingWritten) {
 TEST(HashApi, StreamingGivesTheOneShotDigest) {
     tu::Prng prng(3);
     const Bytes msg = prng.bytes(1000);
-    for (int32_t code : {0, 3, 4, 5, 6, 10, 11, 12, 13, 0x13}) {
+    // Bits above the code, HASH_OPT_DOUBLE included, are ignored here.
+    for (int32_t code : {0, 3, 4, 5, 6, 10, 11, 12, 13, 0x13, HASH_ALG_SHA256 | HASH_OPT_DOUBLE}) {
         const int32_t h = HASH_Init(code);
         ASSERT_NE(h, 0);
         EXPECT_EQ(h & 1, 1);
@@ -383,7 +384,7 @@ TEST(HashApi, StreamingGivesTheOneShotDigest) {
             at += n;
         }
         unsigned char got[64], want[64];
-        const int32_t len = HASH_Bytes(want, 64, msg.data(), 1000, code);
+        const int32_t len = HASH_Bytes(want, 64, msg.data(), 1000, code & 0xF);
         EXPECT_EQ(HASH_Final(got, 64, h), len);
         EXPECT_EQ(tu::to_hex(got, static_cast<std::size_t>(len)), tu::to_hex(want, static_cast<std::size_t>(len)));
     }
