@@ -1,5 +1,5 @@
-// BLF_: single DES one-shot on bytes, hex and base64 text, the per-thread
-// context, and the weak-key test.
+// BLF_: Blowfish one-shot on bytes, hex and base64 text, the per-thread
+// context, and raw ECB with the key of the open context.
 #include <cstdint>
 #include <cstring>
 

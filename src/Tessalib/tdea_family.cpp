@@ -1,5 +1,5 @@
-// TDEA_: single DES one-shot on bytes, hex and base64 text, the per-thread
-// context, and the weak-key test.
+// TDEA_: Triple DES one-shot on bytes, hex and base64 text, and the
+// per-thread context.
 #include <cstdint>
 #include <cstring>
 

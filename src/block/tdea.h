@@ -28,5 +28,6 @@ int32_t TdeaUpdate(TdeaContext* ctx, uint8_t* output, const uint8_t* input, std:
 int32_t TdeaCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, const uint8_t* iv,
                   int32_t encrypt, int32_t mode) noexcept;
 
-// A single forward block (hi, lo) with the context's schedules.
+// One 8-byte block through the context's three stages: the forward cipher
+// when it was set up for encryption or for CFB, OFB or CTR. out may equal in.
 void tdea_block(const TdeaContext* ctx, uint8_t out[8], const uint8_t in[8]) noexcept;

@@ -369,9 +369,12 @@ TEST(BlockFamilies, Base64FormsCheckInTheirFamilyOrder) {
         {"DES_", true, d8, b64_of(k8), "OFB", iv16_64.c_str(), BAD_IV_ERROR},
         {"DES_", true, d8, b64_of(Bytes(16, 1)), "ECB", nullptr, BAD_KEY_LEN_ERROR},
         {"DES_", true, d8, b64_of(k8), "OFB", iv8_64.c_str(), 0},
+        {"TDEA_", false, d8, b64_of(k24), "ECB", nullptr, NULL_ERROR},
         {"TDEA_", true, d8, "", "ECB", nullptr, NULL_ERROR},
         {"TDEA_", true, d8, b64_of(k8), "ECB", nullptr, BAD_KEY_LEN_ERROR},
         {"TDEA_", true, d8, b64_of(k32), "ECB", nullptr, 0},
+        {"BLF_", true, "", b64_of(k8), "ECB", nullptr, NULL_ERROR},
+        {"BLF_", true, d8, b64_of(k8), nullptr, nullptr, NULL_ERROR},
         {"BLF_", true, d8, "====", "ECB", nullptr, BAD_KEY_ERROR},
         {"BLF_", true, d8, b64_of(k57), "ECB", nullptr, 0},
     };
@@ -379,7 +382,7 @@ TEST(BlockFamilies, Base64FormsCheckInTheirFamilyOrder) {
         const Family& f = family_named(c.family);
         std::memset(out, '#', sizeof out);
         const int32_t rc = f.b64_mode(c.has_out ? out : nullptr, c.data.c_str(), c.key.c_str(), 1, c.mode, c.iv);
-        EXPECT_EQ(c.code, rc) << c.family << " mode " << c.mode << " key " << c.key;
+        EXPECT_EQ(c.code, rc) << c.family << " mode " << (c.mode ? c.mode : "(null)") << " key " << c.key;
         if (rc != 0) {
             EXPECT_EQ('#', out[0]);
         }
@@ -406,23 +409,29 @@ TEST(BlockFamilies, Base64KeysAreCutWhereTheDecoderStops) {
 
 TEST(BlockFamilies, Base64OutputNeverOverrunsTheInputTextsRoom) {
     // Unpadded input of 20 bytes: 27 characters, while the result needs 28.
-    const Bytes key(16, 1), iv(16, 2), data(20, 3);
+    const Bytes iv(16, 2), data(20, 3);
     std::string text = b64_of(data);
     ASSERT_EQ('=', text.back());
     text.pop_back();
-    std::vector<char> out(text.size() + 1 + 8, '#');
-    EXPECT_EQ(SHORT_BUF_ERROR, AES128_B64Mode(out.data(), text.c_str(), b64_of(key).c_str(), 1, "CTR",
-                                              b64_of(iv).c_str()));
-    EXPECT_EQ('#', out[0]);
-    EXPECT_EQ(SHORT_BUF_ERROR, API_ErrorCode());
-    // The padded text encrypts in place, to the same length.
-    std::vector<char> buf(text.begin(), text.end());
-    buf.push_back('=');
-    buf.push_back('\0');
-    ASSERT_EQ(0, AES128_B64Mode(buf.data(), buf.data(), b64_of(key).c_str(), 1, "CTR", b64_of(iv).c_str()));
-    Bytes ct(20);
-    ASSERT_EQ(0, AES128_BytesMode(ct.data(), data.data(), 20, key.data(), 1, "CTR", iv.data()));
-    EXPECT_EQ(b64_of(ct), buf.data());
+    for (const char* name : {"AES128_", "DES_", "TDEA_", "BLF_"}) {
+        SCOPED_TRACE(name);
+        const Family& f = family_named(name);
+        const Bytes key(f.key_len ? f.key_len : 16, 1);
+        const std::string key64 = b64_of(key);
+        const std::string iv64 = b64_of(Bytes(iv.begin(), iv.begin() + static_cast<long>(f.block)));
+        std::vector<char> out(text.size() + 1 + 8, '#');
+        EXPECT_EQ(SHORT_BUF_ERROR, f.b64_mode(out.data(), text.c_str(), key64.c_str(), 1, "CTR", iv64.c_str()));
+        EXPECT_EQ('#', out[0]);
+        EXPECT_EQ(SHORT_BUF_ERROR, API_ErrorCode());
+        // The padded text encrypts in place, to the same length.
+        std::vector<char> buf(text.begin(), text.end());
+        buf.push_back('=');
+        buf.push_back('\0');
+        ASSERT_EQ(0, f.b64_mode(buf.data(), buf.data(), key64.c_str(), 1, "CTR", iv64.c_str()));
+        Bytes ct(20);
+        ASSERT_EQ(0, f.bytes_mode(ct.data(), data.data(), 20, key.data(), ikey(key), 1, "CTR", iv.data()));
+        EXPECT_EQ(b64_of(ct), buf.data());
+    }
 }
 
 TEST(BlockFamilies, CtrHexAcceptsAnyWholeNumberOfBytes) {
@@ -453,6 +462,7 @@ TEST(BlockContexts, InitChecksAndInitErrorPerFamily) {
         {"DES_", nullptr, 0, "XYZ", nullptr, BAD_KEY_ERROR},
         {"DES_", k, 0, nullptr, v, NULL_ERROR},
         {"DES_", k, 0, "ctr", nullptr, BAD_IV_ERROR},
+        {"TDEA_", k, 0, nullptr, v, NULL_ERROR},
         {"TDEA_", k, 0, "OFB", v, 0},
         {"BLF_", nullptr, -1, "XYZ", nullptr, BAD_KEY_ERROR},
         {"BLF_", k, -1, "XYZ", nullptr, BAD_PARAM_ERROR},
