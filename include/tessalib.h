@@ -845,7 +845,9 @@ TESSALIB_API int32_t TESSALIB_CALL MD5_HmacHex(char *output, const char *message
  * is an input of the computation, so a KMAC tag is never truncated: a short
  * buffer is SHORT_BUF_ERROR. Key, customization and output lengths are encoded
  * in full (up to eight bytes), so KMAC is correct at any length. Triple DES
- * parity and weak keys are not checked.
+ * parity and weak keys are not checked. Outputs may overlap the message and
+ * the key: the inputs are read in full before the first output byte is
+ * written.
  */
 #define MAC_HMAC_SHA1       0
 #define MAC_HMAC_MD5        1
@@ -908,9 +910,9 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char *output, int32_t maxChars
  * returns its handle (odd, nonzero). The key's padded blocks are hashed once
  * here. Failure returns 0: a NULL key or keyLen < 1 records BAD_PARAM_ERROR
  * and leaves the slot as it was; an option not accepted records
- * NOT_SUPPORTED_ERROR after the slot's earlier context has been ended. Any
- * earlier context of the slot is abandoned. Framed. The MAC slot is separate
- * from the HASH_ and per-algorithm slots. */
+ * NOT_SUPPORTED_ERROR after the slot's earlier context has been ended and
+ * wiped. A successful call abandons any earlier context of the slot.
+ * Framed. The MAC slot is separate from the HASH_ and per-algorithm slots. */
 TESSALIB_API int32_t TESSALIB_CALL MAC_Init(const unsigned char *key, int32_t keyLen, int32_t options);
 
 /* MAC_AddBytes: adds data[0..dataLen) to the context of handle. Returns 0.
@@ -940,7 +942,9 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_Reset(int32_t handle);
 /* XOF_, PRF_: extendable-output and pseudo-random functions                 */
 /* ------------------------------------------------------------------------ */
 /* XOF_Bytes options (bits above the low twelve are ignored). MGF1 is RFC 8017
- * MGF1; the Ascon functions are those of Ascon version 1.2. */
+ * MGF1; the Ascon functions are those of Ascon version 1.2. In XOF_Bytes and
+ * PRF_Bytes the output may overlap the message, key and customization string:
+ * they are read in full before the first output byte is written. */
 #define XOF_SHAKE128      0x203
 #define XOF_SHAKE256      0x204
 #define XOF_ASCON_XOF     0x20A
@@ -997,7 +1001,8 @@ TESSALIB_API int32_t TESSALIB_CALL PRF_Bytes(unsigned char *output, int32_t outp
  * either way. The hex forms take the password as a NUL-terminated string
  * (its bytes as they are) and the salt as hex: an even number of hex digits
  * and nothing else, possibly empty. They write the key as 2 x dkLen upper-case
- * hex characters plus a NUL. Temporary buffers are wiped and freed.
+ * hex characters plus a NUL. Temporary buffers are wiped and freed. The
+ * output may overlap the password and the salt.
  *
  * PBKDF2's PRF is HMAC with the hash code options & 0xF: HASH_ALG_SHA1,
  * HASH_ALG_SHA256, HASH_ALG_SHA384, HASH_ALG_SHA512 or HASH_ALG_SHA224; other

@@ -178,10 +178,11 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char* output, int32_t maxChars
 TESSALIB_API int32_t TESSALIB_CALL MAC_Init(const unsigned char* key, int32_t keyLen, int32_t options) {
     MacSlot& slot = frame_begin()->workspace.mac;
     if (key == nullptr || keyLen < 1) return static_cast<int32_t>(frame_handle(0, BAD_PARAM_ERROR));
-    slot.handle = 0;
+    // Past the key check any earlier context ends, keyed state and all, even
+    // when the option is then refused.
+    secure_wipe_obj(slot);
     const uint32_t code = static_cast<uint32_t>(options) & 0xFFF;
     if (!streaming_code(code)) return static_cast<int32_t>(frame_handle(0, NOT_SUPPORTED_ERROR));
-    secure_wipe_obj(slot.state);
     hmac_init(&slot.state, code, key, static_cast<std::size_t>(keyLen));
     slot.code = code;
     slot.handle = NewContextHandle();

@@ -476,4 +476,51 @@ TEST(PrfApi, ChecksInOrder) {
     }
 }
 
+
+// The output may be an input buffer: message, key, password or salt are read
+// in full before the first output byte is written. Each case derives 100
+// bytes from the first 40 bytes of `in` (and of the second input, `other`)
+// once into a separate buffer and once over the buffer it reads.
+TEST(KdfApi, OutputMayBeAnInputBuffer) {
+    using Fn = int32_t (*)(unsigned char* out, const unsigned char* in, const unsigned char* other);
+    const Fn cases[] = {
+        [](unsigned char* o, const unsigned char* in, const unsigned char*) {
+            return XOF_Bytes(o, 100, in, 40, XOF_SHAKE128);
+        },
+        [](unsigned char* o, const unsigned char* in, const unsigned char*) {
+            return XOF_Bytes(o, 100, in, 40, XOF_MGF1_SHA256);
+        },
+        [](unsigned char* o, const unsigned char* in, const unsigned char*) {
+            return XOF_Bytes(o, 100, in, 40, XOF_ASCON_XOF);
+        },
+        [](unsigned char* o, const unsigned char* in, const unsigned char* k) {
+            return PRF_Bytes(o, 100, in, 40, k, 40, "custom", PRF_KMAC128);
+        },
+        [](unsigned char* o, const unsigned char* k, const unsigned char* in) {
+            return PRF_Bytes(o, 100, in, 40, k, 40, "custom", PRF_KMAC256);
+        },
+        [](unsigned char* o, const unsigned char* pw, const unsigned char* salt) {
+            return PBE_Kdf2(o, 100, pw, 40, salt, 40, 3, HASH_ALG_SHA384) == 0 ? 100 : -1;
+        },
+        [](unsigned char* o, const unsigned char* salt, const unsigned char* pw) {
+            return PBE_Kdf2(o, 100, pw, 40, salt, 40, 3, HASH_ALG_SHA1) == 0 ? 100 : -1;
+        },
+        [](unsigned char* o, const unsigned char* pw, const unsigned char* salt) {
+            return PBE_Scrypt(o, 100, pw, 40, salt, 40, 16, 1, 2) == 0 ? 100 : -1;
+        },
+        [](unsigned char* o, const unsigned char* salt, const unsigned char* pw) {
+            return PBE_Scrypt(o, 100, pw, 40, salt, 40, 16, 1, 2) == 0 ? 100 : -1;
+        },
+    };
+    tu::Prng prng(17);
+    for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        Bytes in = prng.bytes(100);
+        const Bytes other = prng.bytes(40);
+        Bytes want(100);
+        ASSERT_EQ(cases[i](want.data(), in.data(), other.data()), 100) << "case " << i;
+        ASSERT_EQ(cases[i](in.data(), in.data(), other.data()), 100) << "case " << i;
+        EXPECT_EQ(in, want) << "case " << i;
+    }
+}
+
 }  // namespace

@@ -278,6 +278,28 @@ TEST(MacApi, HexFromHexChecksInOrder) {
     EXPECT_EQ(hex, mac_hex(tu::bytes_of("what"), tu::bytes_of("Jefe"), MAC_HMAC_SHA256));
 }
 
+// The output may be the message or the key buffer: the whole input is read
+// before the first tag byte is written.
+TEST(MacApi, OutputMayBeTheMessageOrTheKey) {
+    tu::Prng prng(5);
+    const Bytes msg = prng.bytes(64), key = prng.bytes(32);
+    for (int32_t option : {MAC_HMAC_SHA512, MAC_CMAC_AES256, MAC_POLY1305, MAC_KMAC256}) {
+        unsigned char want[64];
+        const int32_t n = MAC_Bytes(want, 64, msg.data(), 64, key.data(), 32, option);
+        ASSERT_GT(n, 0) << option;
+        Bytes in_msg = msg, in_key = key;
+        EXPECT_EQ(MAC_Bytes(in_msg.data(), 64, in_msg.data(), 64, key.data(), 32, option), n);
+        EXPECT_EQ(tu::to_hex(in_msg.data(), static_cast<std::size_t>(n)), tu::to_hex(want, static_cast<std::size_t>(n)))
+            << option;
+        if (n <= 32) {
+            EXPECT_EQ(MAC_Bytes(in_key.data(), 32, msg.data(), 64, in_key.data(), 32, option), n);
+            EXPECT_EQ(tu::to_hex(in_key.data(), static_cast<std::size_t>(n)),
+                      tu::to_hex(want, static_cast<std::size_t>(n)))
+                << option;
+        }
+    }
+}
+
 // RFC 8439 section 2.5.2 through the export.
 TEST(MacApi, Poly1305ThroughTheExport) {
     const std::string msg = "Cryptographic Forum Research Group";

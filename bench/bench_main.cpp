@@ -1,0 +1,131 @@
+// tessalib_bench: every row of rows.cpp measured through the library's exports
+// and through OpenSSL's libcrypto in one run of Google Benchmark.
+//
+//   tessalib_bench [Google Benchmark flags]   the timings; names are
+//       tput/<impl>/<row>/<message bytes>     bytes per second
+//       kdf/<impl>/<row>                      time per derivation
+//       tiny/<impl>/<row>                     calls per second
+//     with <impl> "ours" or "openssl". Each benchmark also reports
+//     time-stamp-counter ticks per byte (tsc_per_byte) or per call
+//     (tsc_per_call). OPENSSL_ia32cap in the environment governs which
+//     processor features OpenSSL uses; the library does not read it.
+//   tessalib_bench --clock                   the machine's clocks (JSON)
+//   tessalib_bench --rss CASE ARG [PATH]     peak memory of one case (JSON)
+//   tessalib_bench --verify                  every row's output against OpenSSL's
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "probes.h"
+#include "rows.h"
+
+namespace {
+
+using bench::Op;
+using bench::OpFactory;
+
+struct Buffers {
+    explicit Buffers(std::size_t len)
+        : in(static_cast<uint8_t*>(std::aligned_alloc(64, round(len + 64)))),
+          out(static_cast<uint8_t*>(std::aligned_alloc(64, round(len + 64)))) {
+        for (std::size_t i = 0; i < len + 64; ++i) {
+            in[i] = static_cast<uint8_t>(i * 167u + 13u);
+            out[i] = 0;
+        }
+    }
+    ~Buffers() {
+        std::free(in);
+        std::free(out);
+    }
+    static std::size_t round(std::size_t n) { return (n + 63) / 64 * 64; }
+    uint8_t* in;
+    uint8_t* out;
+};
+
+// Runs op over messages of len bytes; returns false after reporting a failure.
+bool run_loop(benchmark::State& state, const Op& op, std::size_t len, uint64_t& ticks) {
+    Buffers buf(len);
+    if (op(buf.out, buf.in, len) == 0) {
+        state.SkipWithError("the call failed");
+        return false;
+    }
+    const uint64_t t0 = bench::tsc_now();
+    for (auto _ : state) {
+        if (op(buf.out, buf.in, len) == 0) {
+            state.SkipWithError("the call failed");
+            return false;
+        }
+        benchmark::DoNotOptimize(buf.out);
+        benchmark::ClobberMemory();
+    }
+    ticks = bench::tsc_now() - t0;
+    return true;
+}
+
+void register_throughput() {
+    for (const bench::Row& row : bench::throughput_rows()) {
+        for (const char* impl : {"ours", "openssl"}) {
+            const OpFactory factory = std::strcmp(impl, "ours") == 0 ? row.ours : row.openssl;
+            const std::string name = std::string("tput/") + impl + "/" + row.name;
+            auto* b = benchmark::RegisterBenchmark(name.c_str(), [factory](benchmark::State& state) {
+                const std::size_t len = static_cast<std::size_t>(state.range(0));
+                uint64_t ticks = 0;
+                if (!run_loop(state, factory(), len, ticks)) return;
+                const double bytes = static_cast<double>(state.iterations()) * static_cast<double>(len);
+                state.SetBytesProcessed(static_cast<int64_t>(bytes));
+                state.counters["tsc_per_byte"] = static_cast<double>(ticks) / bytes;
+            });
+            for (std::size_t len : bench::message_sizes()) b->Arg(static_cast<int64_t>(len));
+        }
+    }
+}
+
+void register_calls(const char* group, const std::vector<bench::CallRow>& rows, benchmark::TimeUnit unit) {
+    for (const bench::CallRow& row : rows) {
+        for (const char* impl : {"ours", "openssl"}) {
+            const OpFactory factory = std::strcmp(impl, "ours") == 0 ? row.ours : row.openssl;
+            if (!factory) continue;
+            const std::string name = std::string(group) + "/" + impl + "/" + row.name;
+            const std::size_t len = row.len;
+            benchmark::RegisterBenchmark(name.c_str(),
+                                         [factory, len](benchmark::State& state) {
+                                             uint64_t ticks = 0;
+                                             if (!run_loop(state, factory(), len, ticks)) return;
+                                             const double calls = static_cast<double>(state.iterations());
+                                             state.counters["tsc_per_call"] = static_cast<double>(ticks) / calls;
+                                             state.counters["calls_per_second"] =
+                                                 benchmark::Counter(calls, benchmark::Counter::kIsRate);
+                                         })
+                ->Unit(unit);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The memory cases run before OpenSSL loads anything, so that their
+    // baseline is the library's own.
+    if (argc >= 2 && std::strcmp(argv[1], "--rss") == 0) return bench::run_rss_case(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "--clock") == 0) return bench::run_clock_probe();
+    if (!bench::load_openssl_providers()) {
+        std::fprintf(stderr, "tessalib_bench: cannot load OpenSSL's default and legacy providers\n");
+        return 2;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--verify") == 0) return bench::run_verify();
+
+    const char* cap = std::getenv("OPENSSL_ia32cap");
+    benchmark::AddCustomContext("openssl_ia32cap", cap != nullptr ? cap : "");
+    register_throughput();
+    register_calls("kdf", bench::kdf_rows(), benchmark::kMillisecond);
+    register_calls("tiny", bench::tiny_rows(), benchmark::kNanosecond);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
