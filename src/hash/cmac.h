@@ -35,7 +35,8 @@ struct CmacState {
 std::size_t cmac_key_len(uint32_t variant) noexcept;
 
 // Keys st. -BAD_FLAG_ERROR for a variant that is not a CmacCipher (checked
-// first); -BAD_KEY_LEN_ERROR when key_len is not the variant's key length.
+// first); -BAD_KEY_LEN_ERROR when key_len is not the variant's key length or
+// key is null.
 // Triple DES parity and weak keys are not checked.
 int32_t cmac_init(CmacState* st, uint32_t variant, const uint8_t* key, std::size_t key_len) noexcept;
 void cmac_update(CmacState* st, const uint8_t* data, std::size_t len) noexcept;
