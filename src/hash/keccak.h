@@ -14,8 +14,10 @@ struct KeccakSponge {
     uint32_t reserved;
 };
 
-// The permutation, 24 rounds, in place.
+// The permutation, 24 rounds, in place: with the processor's BMI1/BMI2
+// instructions when it has them, else keccak_f1600_generic.
 void keccak_f1600(uint64_t a[25]) noexcept;
+void keccak_f1600_generic(uint64_t a[25]) noexcept;
 
 // Starts an empty sponge with the given rate (a multiple of 8, at most 192).
 void keccak_init(KeccakSponge* sp, uint32_t rate) noexcept;

@@ -20,5 +20,8 @@ void sha1_final(Sha1State* st, uint8_t* out) noexcept;
 // As sha1_final after first appending the nbits (1..7) most significant bits
 // of `last`; the unused low bits of `last` are taken as supplied.
 void sha1_final_bits(Sha1State* st, uint8_t last, unsigned nbits, uint8_t* out) noexcept;
-// Compresses nblocks whole 64-byte blocks (no buffering).
+// Compresses nblocks whole 64-byte blocks (no buffering): with the
+// processor's SHA instructions when it has them, else with the portable
+// rounds (sha1_blocks_generic).
 void sha1_blocks(uint32_t h[5], const uint8_t* p, std::size_t nblocks) noexcept;
+void sha1_blocks_generic(uint32_t h[5], const uint8_t* p, std::size_t nblocks) noexcept;
