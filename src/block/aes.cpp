@@ -94,24 +94,45 @@ inline uint32_t sub_word(uint32_t w) {
     return word_of(SB[w >> 24], SB[(w >> 16) & 0xFF], SB[(w >> 8) & 0xFF], SB[w & 0xFF]);
 }
 
-// Key expansion (FIPS 197 section 5.2). Returns the number of rounds.
+constexpr uint32_t kRcon[10] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80, 0x1B, 0x36};
+
+// Key expansion (FIPS 197 section 5.2), one loop per key length so that the
+// position of each word inside its group of nk words is fixed. Returns the
+// number of rounds.
 uint32_t expand_key(uint32_t* rk, const uint8_t* key, int key_len) {
     const int nk = key_len / 4;
-    const int rounds = nk + 6;
-    const int total = 4 * (rounds + 1);
     for (int i = 0; i < nk; ++i) rk[i] = load_be32(key + 4 * i);
-    uint32_t rcon = 0x01;
-    for (int i = nk; i < total; ++i) {
-        uint32_t temp = rk[i - 1];
-        if (i % nk == 0) {
-            temp = sub_word(rotl32(temp, 8)) ^ (rcon << 24);
-            rcon = gf_mul(static_cast<uint8_t>(rcon), 2);
-        } else if (nk > 6 && i % nk == 4) {
-            temp = sub_word(temp);
+    if (nk == 4) {
+        for (int r = 0; r < 10; ++r, rk += 4) {
+            rk[4] = rk[0] ^ sub_word(rotl32(rk[3], 8)) ^ (kRcon[r] << 24);
+            rk[5] = rk[1] ^ rk[4];
+            rk[6] = rk[2] ^ rk[5];
+            rk[7] = rk[3] ^ rk[6];
         }
-        rk[i] = rk[i - nk] ^ temp;
+        return 10;
     }
-    return static_cast<uint32_t>(rounds);
+    if (nk == 6) {  // 52 words: eight groups, the last one four words long
+        for (int r = 0;; ++r, rk += 6) {
+            rk[6] = rk[0] ^ sub_word(rotl32(rk[5], 8)) ^ (kRcon[r] << 24);
+            rk[7] = rk[1] ^ rk[6];
+            rk[8] = rk[2] ^ rk[7];
+            rk[9] = rk[3] ^ rk[8];
+            if (r == 7) return 12;
+            rk[10] = rk[4] ^ rk[9];
+            rk[11] = rk[5] ^ rk[10];
+        }
+    }
+    for (int r = 0;; ++r, rk += 8) {  // 60 words: seven groups, the last one four words long
+        rk[8] = rk[0] ^ sub_word(rotl32(rk[7], 8)) ^ (kRcon[r] << 24);
+        rk[9] = rk[1] ^ rk[8];
+        rk[10] = rk[2] ^ rk[9];
+        rk[11] = rk[3] ^ rk[10];
+        if (r == 6) return 14;
+        rk[12] = rk[4] ^ sub_word(rk[11]);
+        rk[13] = rk[5] ^ rk[12];
+        rk[14] = rk[6] ^ rk[13];
+        rk[15] = rk[7] ^ rk[14];
+    }
 }
 
 // Turns an encryption schedule into that of the equivalent inverse cipher:
@@ -130,7 +151,8 @@ void invert_schedule(uint32_t* rk, uint32_t rounds) {
 }
 
 // ---------------------------------------------------------------------------
-// The block functions on words, two rounds per loop turn.
+// The block functions on words: the round count is a template argument, so
+// each key size gets its rounds unrolled with fixed round-key offsets.
 // ---------------------------------------------------------------------------
 #if defined(__GNUC__)
 #define AES_INLINE inline __attribute__((always_inline))
@@ -150,42 +172,70 @@ void invert_schedule(uint32_t* rk, uint32_t rounds) {
     o2 = TD0[i2 >> 24] ^ TD1[(i1 >> 16) & 0xFF] ^ TD2[(i0 >> 8) & 0xFF] ^ TD3[i3 & 0xFF] ^ (k)[2];          \
     o3 = TD0[i3 >> 24] ^ TD1[(i2 >> 16) & 0xFF] ^ TD2[(i1 >> 8) & 0xFF] ^ TD3[i0 & 0xFF] ^ (k)[3]
 
-AES_INLINE void encrypt_words(const uint32_t* rk, uint32_t rounds, uint32_t& s0, uint32_t& s1, uint32_t& s2,
-                              uint32_t& s3) {
+// R rounds on the state words; R is a constant, so the loop unrolls and
+// every round-key offset is fixed.
+template <int R>
+AES_INLINE void encrypt_rounds(const uint32_t* rk, uint32_t& s0, uint32_t& s1, uint32_t& s2, uint32_t& s3) {
     s0 ^= rk[0];
     s1 ^= rk[1];
     s2 ^= rk[2];
     s3 ^= rk[3];
     uint32_t t0, t1, t2, t3;
-    for (uint32_t r = rounds >> 1;;) {
-        ENC_ROUND(t0, t1, t2, t3, s0, s1, s2, s3, rk + 4);
-        rk += 8;
-        if (--r == 0) break;
-        ENC_ROUND(s0, s1, s2, s3, t0, t1, t2, t3, rk);
+#if defined(__GNUC__)
+#pragma GCC unroll 7
+#endif
+    for (int r = 1; r < R; r += 2) {
+        ENC_ROUND(t0, t1, t2, t3, s0, s1, s2, s3, rk + 4 * r);
+        if (r + 1 == R) break;
+        ENC_ROUND(s0, s1, s2, s3, t0, t1, t2, t3, rk + 4 * (r + 1));
     }
+    rk += 4 * R;
     s0 = word_of(SB[t0 >> 24], SB[(t1 >> 16) & 0xFF], SB[(t2 >> 8) & 0xFF], SB[t3 & 0xFF]) ^ rk[0];
     s1 = word_of(SB[t1 >> 24], SB[(t2 >> 16) & 0xFF], SB[(t3 >> 8) & 0xFF], SB[t0 & 0xFF]) ^ rk[1];
     s2 = word_of(SB[t2 >> 24], SB[(t3 >> 16) & 0xFF], SB[(t0 >> 8) & 0xFF], SB[t1 & 0xFF]) ^ rk[2];
     s3 = word_of(SB[t3 >> 24], SB[(t0 >> 16) & 0xFF], SB[(t1 >> 8) & 0xFF], SB[t2 & 0xFF]) ^ rk[3];
 }
 
-AES_INLINE void decrypt_words(const uint32_t* rk, uint32_t rounds, uint32_t& s0, uint32_t& s1, uint32_t& s2,
-                              uint32_t& s3) {
+template <int R>
+AES_INLINE void decrypt_rounds(const uint32_t* rk, uint32_t& s0, uint32_t& s1, uint32_t& s2, uint32_t& s3) {
     s0 ^= rk[0];
     s1 ^= rk[1];
     s2 ^= rk[2];
     s3 ^= rk[3];
     uint32_t t0, t1, t2, t3;
-    for (uint32_t r = rounds >> 1;;) {
-        DEC_ROUND(t0, t1, t2, t3, s0, s1, s2, s3, rk + 4);
-        rk += 8;
-        if (--r == 0) break;
-        DEC_ROUND(s0, s1, s2, s3, t0, t1, t2, t3, rk);
+#if defined(__GNUC__)
+#pragma GCC unroll 7
+#endif
+    for (int r = 1; r < R; r += 2) {
+        DEC_ROUND(t0, t1, t2, t3, s0, s1, s2, s3, rk + 4 * r);
+        if (r + 1 == R) break;
+        DEC_ROUND(s0, s1, s2, s3, t0, t1, t2, t3, rk + 4 * (r + 1));
     }
+    rk += 4 * R;
     s0 = word_of(ISB[t0 >> 24], ISB[(t3 >> 16) & 0xFF], ISB[(t2 >> 8) & 0xFF], ISB[t1 & 0xFF]) ^ rk[0];
     s1 = word_of(ISB[t1 >> 24], ISB[(t0 >> 16) & 0xFF], ISB[(t3 >> 8) & 0xFF], ISB[t2 & 0xFF]) ^ rk[1];
     s2 = word_of(ISB[t2 >> 24], ISB[(t1 >> 16) & 0xFF], ISB[(t0 >> 8) & 0xFF], ISB[t3 & 0xFF]) ^ rk[2];
     s3 = word_of(ISB[t3 >> 24], ISB[(t2 >> 16) & 0xFF], ISB[(t1 >> 8) & 0xFF], ISB[t0 & 0xFF]) ^ rk[3];
+}
+
+AES_INLINE void encrypt_words(const uint32_t* rk, uint32_t rounds, uint32_t& s0, uint32_t& s1, uint32_t& s2,
+                              uint32_t& s3) {
+    if (rounds == 10)
+        encrypt_rounds<10>(rk, s0, s1, s2, s3);
+    else if (rounds == 12)
+        encrypt_rounds<12>(rk, s0, s1, s2, s3);
+    else
+        encrypt_rounds<14>(rk, s0, s1, s2, s3);
+}
+
+AES_INLINE void decrypt_words(const uint32_t* rk, uint32_t rounds, uint32_t& s0, uint32_t& s1, uint32_t& s2,
+                              uint32_t& s3) {
+    if (rounds == 10)
+        decrypt_rounds<10>(rk, s0, s1, s2, s3);
+    else if (rounds == 12)
+        decrypt_rounds<12>(rk, s0, s1, s2, s3);
+    else
+        decrypt_rounds<14>(rk, s0, s1, s2, s3);
 }
 
 // Big-endian increment of a 128-bit counter held as four words.

@@ -43,10 +43,14 @@ alignas(64) constexpr uint64_t kK[80] = {
 #define SHA512_s0(x) (rotr64(x, 1) ^ rotr64(x, 8) ^ ((x) >> 7))
 #define SHA512_s1(x) (rotr64(x, 19) ^ rotr64(x, 61) ^ ((x) >> 6))
 
+// Maj(a, b, c) = b ^ ((a ^ b) & (b ^ c)); the a ^ b of one round is the b ^ c
+// of the next, so it is carried in bc instead of being computed again.
 #define SHA512_RND(a, b, c, d, e, f, g, h, i)                                          \
-    t1 = h + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g)))) + kK[i] + w[(i) & 15];       \
+    t1 = h + kK[i] + w[(i) & 15] + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g))));       \
     d += t1;                                                                           \
-    h = t1 + SHA512_S0(a) + (((a) & (b)) | ((c) & ((a) | (b))));
+    ab = (a) ^ (b);                                                                    \
+    h = t1 + SHA512_S0(a) + ((b) ^ (ab & bc));                                         \
+    bc = ab;
 
 #define SHA512_RNDX(a, b, c, d, e, f, g, h, i)                                         \
     w[(i) & 15] += SHA512_s1(w[((i) - 2) & 15]) + w[((i) - 7) & 15] +                  \
@@ -69,7 +73,7 @@ void sha512_blocks(uint64_t hv[8], const uint8_t* p, std::size_t nblocks) noexce
         for (int i = 0; i < 16; ++i) w[i] = load_be64(p + 8 * i);
         uint64_t a = hv[0], b = hv[1], c = hv[2], d = hv[3];
         uint64_t e = hv[4], f = hv[5], g = hv[6], h = hv[7];
-        uint64_t t1;
+        uint64_t t1, ab, bc = b ^ c;
         SHA512_8(SHA512_RND, 0)
         SHA512_8(SHA512_RND, 8)
         SHA512_8(SHA512_RNDX, 16)
