@@ -107,29 +107,60 @@ struct DesForward {
 
 alignas(64) constexpr DesSpTables kDesSp = make_sp();
 
-void des_key_schedule(uint32_t ks[32], const uint8_t key[8], bool encrypt) noexcept {
-    // C and D as 28-bit values, bit 27 first.
-    uint32_t c = 0, d = 0;
-    for (int i = 0; i < 28; ++i) {
-        const int b1 = kPc1[i] - 1, b2 = kPc1[i + 28] - 1;
-        c = (c << 1) | ((key[b1 >> 3] >> (7 - (b1 & 7))) & 1u);
-        d = (d << 1) | ((key[b2 >> 3] >> (7 - (b2 & 7))) & 1u);
+namespace {
+
+// The key schedule's two bit permutations as lookup tables, made at compile
+// time from kPc1 and kPc2. C||D is held as one 56-bit value, bit 55 being
+// C's first bit. pc1[n][v]: the bits of C||D that nibble n of the key
+// (n = 2 * byte + 0 for the high nibble, + 1 for the low one) contributes
+// when it has the value v. pc2[k][v]: the subkey bits that bits 7k to 7k + 6
+// of C||D contribute when they have the value v, the first subkey word in the
+// high half and the second in the low half (the layout des_f reads).
+struct DesKeyTables {
+    uint64_t pc1[16][16];
+    uint64_t pc2[8][128];
+};
+
+constexpr DesKeyTables make_key_tables() {
+    DesKeyTables t{};
+    for (int i = 0; i < 56; ++i) {
+        const int bit = kPc1[i] - 1;  // 0 = most significant bit of key byte 0
+        const int in_byte = 7 - (bit & 7);
+        const int nibble = 2 * (bit >> 3) + (in_byte >= 4 ? 0 : 1);
+        for (int v = 0; v < 16; ++v)
+            if ((v >> (in_byte & 3)) & 1) t.pc1[nibble][v] |= uint64_t{1} << (55 - i);
     }
+    for (int i = 0; i < 48; ++i) {
+        const int src = 56 - kPc2[i];  // bit of C||D
+        const int group = i / 6;
+        const int shift = 24 - 8 * (group / 2) + (5 - i % 6) + ((group & 1) ? 0 : 32);
+        for (int v = 0; v < 128; ++v)
+            if ((v >> (src % 7)) & 1) t.pc2[src / 7][v] |= uint64_t{1} << shift;
+    }
+    return t;
+}
+
+alignas(64) constexpr DesKeyTables kKeyTables = make_key_tables();
+
+}  // namespace
+
+void des_key_schedule(uint32_t ks[32], const uint8_t key[8], bool encrypt) noexcept {
+    uint64_t cd = 0;
+    for (int i = 0; i < 8; ++i) cd |= kKeyTables.pc1[2 * i][key[i] >> 4] | kKeyTables.pc1[2 * i + 1][key[i] & 15];
+    // C and D as 28-bit values.
+    uint32_t c = static_cast<uint32_t>(cd >> 28), d = static_cast<uint32_t>(cd & 0x0FFFFFFFu);
     for (int round = 0; round < 16; ++round) {
         const unsigned n = kShifts[round];
         c = ((c << n) | (c >> (28 - n))) & 0x0FFFFFFFu;
         d = ((d << n) | (d >> (28 - n))) & 0x0FFFFFFFu;
-        const uint64_t cd = (static_cast<uint64_t>(c) << 28) | d;  // bit 55 is C's first bit
-        uint32_t groups[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-        for (int i = 0; i < 48; ++i) {
-            const uint32_t bit = static_cast<uint32_t>((cd >> (56 - kPc2[i])) & 1u);
-            groups[i / 6] = (groups[i / 6] << 1) | bit;
-        }
+        cd = (static_cast<uint64_t>(c) << 28) | d;
+        uint64_t sub = 0;
+        for (int k = 0; k < 8; ++k) sub |= kKeyTables.pc2[k][(cd >> (7 * k)) & 0x7F];
         const int slot = encrypt ? round : 15 - round;
-        ks[2 * slot] = (groups[0] << 24) | (groups[2] << 16) | (groups[4] << 8) | groups[6];
-        ks[2 * slot + 1] = (groups[1] << 24) | (groups[3] << 16) | (groups[5] << 8) | groups[7];
-        secure_wipe_obj(groups);
+        ks[2 * slot] = static_cast<uint32_t>(sub >> 32);
+        ks[2 * slot + 1] = static_cast<uint32_t>(sub);
     }
+    secure_wipe_obj(cd);
     secure_wipe_obj(c);
     secure_wipe_obj(d);
 }
