@@ -2,10 +2,21 @@
 // read until they are written back, and BlockMix writes its output straight
 // to where it is needed: the first ROMix loop fills V[i + 1] from V[i] and the
 // second ping-pongs between two scratch blocks, so nothing is copied.
+//
+// Two Salsa20/8 cores run the same ROMix: the portable one on words in their
+// natural order, and on processors with SSE2 one that does the four
+// quarter-rounds of a column (or row) step at once in four vector lanes. The
+// vector core keeps each 16-word sub-block in diagonal order (see SseCore),
+// a permutation applied when a block is read and undone when it is written;
+// xor, addition and copies are lane by lane and do not care about the order.
 #include "hash/scrypt.h"
 
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/wipe.h"
 #include "hash/bytes.h"
@@ -109,29 +120,134 @@ void block_mix_xor(const uint32_t* a, const uint32_t* b, uint32_t* out, std::siz
     }
 }
 
+// The portable core: sub-blocks in natural word order. mix is BlockMix(in)
+// or, with in2, BlockMix(in ^ in2), into out; x and t are 16-word scratch
+// blocks in the work area (wiped with it).
+struct ScalarCore {
+    static constexpr int kWord0 = 0, kWord1 = 1;  // where words 0 and 1 of a sub-block are kept
+    static void load(uint32_t* x, const uint8_t* p) noexcept {
+        for (int k = 0; k < 16; ++k) x[k] = hashbytes::load_le32(p + 4 * k);
+    }
+    static void store(uint8_t* p, const uint32_t* x) noexcept {
+        for (int k = 0; k < 16; ++k) hashbytes::store_le32(p + 4 * k, x[k]);
+    }
+    static void mix(const uint32_t* in, const uint32_t* in2, uint32_t* out, std::size_t r, uint32_t* x,
+                    uint32_t* t) noexcept {
+        if (in2 == nullptr)
+            block_mix(in, out, r, x);
+        else
+            block_mix_xor(in, in2, out, r, x, t);
+    }
+};
+
+#if defined(__SSE2__)
+#define SCRYPT_HAVE_SSE2 1
+
+// The vector core. A sub-block is kept as four vectors of four words,
+//   a = (x0, x5, x10, x15), b = (x4, x9, x14, x3), c = (x8, x13, x2, x7),
+//   d = (x12, x1, x6, x11),
+// so that each column step of Salsa20 is b ^= (a + d) <<< 7,
+// c ^= (b + a) <<< 9, d ^= (c + b) <<< 13, a ^= (d + c) <<< 18 in all four
+// lanes at once. Rotating the lanes of b, c and d (and swapping the roles of b
+// and d) turns the columns into rows, and the same rotation turns them back.
+struct SseCore {
+    static constexpr int kOrder[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
+    static constexpr int kWord0 = 0, kWord1 = 13;
+    static void load(uint32_t* x, const uint8_t* p) noexcept {
+        for (int k = 0; k < 16; ++k) x[k] = hashbytes::load_le32(p + 4 * kOrder[k]);
+    }
+    static void store(uint8_t* p, const uint32_t* x) noexcept {
+        for (int k = 0; k < 16; ++k) hashbytes::store_le32(p + 4 * kOrder[k], x[k]);
+    }
+    static __m128i rotl(__m128i v, int n) noexcept {
+        return _mm_or_si128(_mm_slli_epi32(v, n), _mm_srli_epi32(v, 32 - n));
+    }
+    static __m128i at(const uint32_t* p, int i) noexcept {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p) + i);
+    }
+    static void put(uint32_t* p, int i, __m128i v) noexcept {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p) + i, v);
+    }
+    // (a, b, c, d) = Salsa20/8 of (a, b, c, d).
+    static void rounds(__m128i& a, __m128i& b, __m128i& c, __m128i& d) noexcept {
+        const __m128i a0 = a, b0 = b, c0 = c, d0 = d;
+        for (int half = 0; half < 8; ++half) {  // four column and four row steps
+            b = _mm_xor_si128(b, rotl(_mm_add_epi32(a, d), 7));
+            c = _mm_xor_si128(c, rotl(_mm_add_epi32(b, a), 9));
+            d = _mm_xor_si128(d, rotl(_mm_add_epi32(c, b), 13));
+            a = _mm_xor_si128(a, rotl(_mm_add_epi32(d, c), 18));
+            const __m128i t = b;
+            b = _mm_shuffle_epi32(d, 0x39);
+            d = _mm_shuffle_epi32(t, 0x93);
+            c = _mm_shuffle_epi32(c, 0x4E);
+        }
+        a = _mm_add_epi32(a, a0);
+        b = _mm_add_epi32(b, b0);
+        c = _mm_add_epi32(c, c0);
+        d = _mm_add_epi32(d, d0);
+    }
+    // As ScalarCore::mix; the running sub-block stays in registers and the
+    // scratch blocks are not needed.
+    static void mix(const uint32_t* in, const uint32_t* in2, uint32_t* out, std::size_t r, uint32_t*,
+                    uint32_t*) noexcept {
+        const uint32_t* last = in + (2 * r - 1) * 16;
+        __m128i a = at(last, 0), b = at(last, 1), c = at(last, 2), d = at(last, 3);
+        if (in2 != nullptr) {
+            const uint32_t* last2 = in2 + (2 * r - 1) * 16;
+            a = _mm_xor_si128(a, at(last2, 0));
+            b = _mm_xor_si128(b, at(last2, 1));
+            c = _mm_xor_si128(c, at(last2, 2));
+            d = _mm_xor_si128(d, at(last2, 3));
+        }
+        for (std::size_t i = 0; i < 2 * r; ++i) {
+            const uint32_t* sub = in + 16 * i;
+            a = _mm_xor_si128(a, at(sub, 0));
+            b = _mm_xor_si128(b, at(sub, 1));
+            c = _mm_xor_si128(c, at(sub, 2));
+            d = _mm_xor_si128(d, at(sub, 3));
+            if (in2 != nullptr) {
+                const uint32_t* sub2 = in2 + 16 * i;
+                a = _mm_xor_si128(a, at(sub2, 0));
+                b = _mm_xor_si128(b, at(sub2, 1));
+                c = _mm_xor_si128(c, at(sub2, 2));
+                d = _mm_xor_si128(d, at(sub2, 3));
+            }
+            rounds(a, b, c, d);
+            uint32_t* dst = out + 16 * ((i & 1) ? r + i / 2 : i / 2);
+            put(dst, 0, a);
+            put(dst, 1, b);
+            put(dst, 2, c);
+            put(dst, 3, d);
+        }
+    }
+};
+#endif
+
 // The first 64-bit little-endian word of the last 64-byte sub-block.
+template <typename Core>
 inline uint64_t integerify(const uint32_t* x, std::size_t r) noexcept {
     const uint32_t* last = x + (2 * r - 1) * 16;
-    return static_cast<uint64_t>(last[0]) | (static_cast<uint64_t>(last[1]) << 32);
+    return static_cast<uint64_t>(last[Core::kWord0]) | (static_cast<uint64_t>(last[Core::kWord1]) << 32);
 }
 
 // ROMix of one 128 r-byte block of B in place. v holds N blocks of 32 r
 // words; xy two such blocks and two 16-word scratch blocks.
+template <typename Core>
 void ro_mix(uint8_t* block, std::size_t r, uint64_t n, uint32_t* v, uint32_t* xy) noexcept {
     const std::size_t words = 32 * r;
     uint32_t* x = xy;
     uint32_t* y = xy + words;
     uint32_t* s = xy + 2 * words;
     uint32_t* t = s + 16;
-    for (std::size_t k = 0; k < words; ++k) v[k] = hashbytes::load_le32(block + 4 * k);
-    for (uint64_t i = 0; i + 1 < n; ++i) block_mix(v + i * words, v + (i + 1) * words, r, s);
-    block_mix(v + (n - 1) * words, x, r, s);
+    for (std::size_t k = 0; k < words; k += 16) Core::load(v + k, block + 4 * k);
+    for (uint64_t i = 0; i + 1 < n; ++i) Core::mix(v + i * words, nullptr, v + (i + 1) * words, r, s, t);
+    Core::mix(v + (n - 1) * words, nullptr, x, r, s, t);
     const uint64_t mask = n - 1;
     for (uint64_t i = 0; i < n; i += 2) {
-        block_mix_xor(x, v + (integerify(x, r) & mask) * words, y, r, s, t);
-        block_mix_xor(y, v + (integerify(y, r) & mask) * words, x, r, s, t);
+        Core::mix(x, v + (integerify<Core>(x, r) & mask) * words, y, r, s, t);
+        Core::mix(y, v + (integerify<Core>(y, r) & mask) * words, x, r, s, t);
     }
-    for (std::size_t k = 0; k < words; ++k) hashbytes::store_le32(block + 4 * k, x[k]);
+    for (std::size_t k = 0; k < words; k += 16) Core::store(block + 4 * k, x + k);
 }
 
 // Wipes the first n bytes of a work area and frees it (null is ignored).
@@ -148,8 +264,11 @@ void salsa20_8_core(uint32_t x[16]) noexcept {
     salsa_xor(x, zero);
 }
 
-int32_t scrypt_derive(uint8_t* out, std::size_t dk_len, const uint8_t* password, std::size_t password_len,
-                      const uint8_t* salt, std::size_t salt_len, uint64_t n, uint64_t r, uint64_t p) noexcept {
+namespace {
+
+template <typename Core>
+int32_t scrypt_run(uint8_t* out, std::size_t dk_len, const uint8_t* password, std::size_t password_len,
+                   const uint8_t* salt, std::size_t salt_len, uint64_t n, uint64_t r, uint64_t p) noexcept {
     if (out == nullptr || (password == nullptr && password_len != 0) || (salt == nullptr && salt_len != 0))
         return -NULL_ERROR;
     if (dk_len == 0 || n == 0 || r == 0 || p == 0) return -BAD_PARAM_ERROR;
@@ -177,7 +296,7 @@ int32_t scrypt_derive(uint8_t* out, std::size_t dk_len, const uint8_t* password,
     } else {
         used = true;
         const std::size_t rr = static_cast<std::size_t>(r);
-        for (uint64_t i = 0; i < p; ++i) ro_mix(b + i * block_bytes, rr, n, v, xy);
+        for (uint64_t i = 0; i < p; ++i) ro_mix<Core>(b + i * block_bytes, rr, n, v, xy);
         if (pbkdf2(out, dk_len, password, password_len, b, static_cast<std::size_t>(b_bytes), 1, kHashSha256) != 0)
             rc = -INTERNAL_ERROR;
     }
@@ -185,4 +304,21 @@ int32_t scrypt_derive(uint8_t* out, std::size_t dk_len, const uint8_t* password,
     release(b, used ? static_cast<std::size_t>(b_bytes) : 0);
     release(xy, used ? static_cast<std::size_t>(xy_bytes) : 0);
     return rc;
+}
+
+}  // namespace
+
+int32_t scrypt_derive(uint8_t* out, std::size_t dk_len, const uint8_t* password, std::size_t password_len,
+                      const uint8_t* salt, std::size_t salt_len, uint64_t n, uint64_t r, uint64_t p) noexcept {
+#ifdef SCRYPT_HAVE_SSE2
+    return scrypt_run<SseCore>(out, dk_len, password, password_len, salt, salt_len, n, r, p);
+#else
+    return scrypt_run<ScalarCore>(out, dk_len, password, password_len, salt, salt_len, n, r, p);
+#endif
+}
+
+int32_t scrypt_derive_portable(uint8_t* out, std::size_t dk_len, const uint8_t* password, std::size_t password_len,
+                               const uint8_t* salt, std::size_t salt_len, uint64_t n, uint64_t r,
+                               uint64_t p) noexcept {
+    return scrypt_run<ScalarCore>(out, dk_len, password, password_len, salt, salt_len, n, r, p);
 }

@@ -17,8 +17,14 @@
 // BlockMix scratch) come from the C heap, not the fatal allocator, so a
 // request too large for the machine is reported; they are wiped before they
 // are freed.
+// Salsa20/8 runs on SSE2 vectors where the processor has them (every x86-64
+// one), else on the portable core.
 int32_t scrypt_derive(uint8_t* out, std::size_t dk_len, const uint8_t* password, std::size_t password_len,
                       const uint8_t* salt, std::size_t salt_len, uint64_t n, uint64_t r, uint64_t p) noexcept;
+// As scrypt_derive, always with the portable Salsa20/8 core.
+int32_t scrypt_derive_portable(uint8_t* out, std::size_t dk_len, const uint8_t* password,
+                               std::size_t password_len, const uint8_t* salt, std::size_t salt_len, uint64_t n,
+                               uint64_t r, uint64_t p) noexcept;
 
 // Salsa20/8 core (the 8-round Salsa20 function of RFC 7914 section 3) on 16
 // little-endian words in place: x = x + rounds(x).

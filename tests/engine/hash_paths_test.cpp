@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "hash/keccak.h"
+#include "hash/scrypt.h"
 #include "hash/sha1.h"
 #include "test_util.h"
 
@@ -57,6 +58,37 @@ TEST(HashPaths, Sha1GenericRoundsGiveAbcDigest) {
     sha1_blocks_generic(h, block, 1);
     const uint32_t expect[5] = {0xA9993E36u, 0x4706816Au, 0xBA3E2571u, 0x7850C26Cu, 0x9CD0D89Du};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(h[i], expect[i]) << i;
+}
+
+// scrypt with the vector Salsa20/8 core (where the processor has one) and
+// with the portable core, over cost parameters that exercise several
+// sub-blocks and several blocks of B.
+TEST(HashPaths, ScryptCoresAgree) {
+    tu::Prng prng(13);
+    const Bytes password = prng.bytes(11), salt = prng.bytes(7);
+    struct Cost {
+        uint64_t n, r, p;
+    };
+    for (const Cost& c : {Cost{2, 1, 1}, Cost{16, 1, 2}, Cost{64, 3, 1}, Cost{32, 2, 3}}) {
+        uint8_t a[72], b[72];
+        ASSERT_EQ(scrypt_derive(a, sizeof a, password.data(), password.size(), salt.data(), salt.size(), c.n, c.r,
+                                c.p),
+                  0);
+        ASSERT_EQ(scrypt_derive_portable(b, sizeof b, password.data(), password.size(), salt.data(), salt.size(),
+                                         c.n, c.r, c.p),
+                  0);
+        EXPECT_EQ(tu::to_hex(a, sizeof a, false), tu::to_hex(b, sizeof b, false)) << c.n << " " << c.r << " " << c.p;
+    }
+}
+
+// RFC 7914 section 12, first vector (empty password and salt, N = 16,
+// r = 1, p = 1), through the portable core.
+TEST(HashPaths, ScryptPortableCoreGivesRfcVector) {
+    uint8_t out[64];
+    ASSERT_EQ(scrypt_derive_portable(out, sizeof out, nullptr, 0, nullptr, 0, 16, 1, 1), 0);
+    EXPECT_EQ(tu::to_hex(out, sizeof out, false),
+              "77d6576238657b203b19ca42c18a0497f16b4844e3074ae8dfdffa3fede21442"
+              "fcd0069ded0948f8326a753a0fc81f17e8d3e0fb2e0d3628cf35e20c38d18906");
 }
 
 }  // namespace
