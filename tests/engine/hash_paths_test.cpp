@@ -9,6 +9,7 @@
 #include "hash/keccak.h"
 #include "hash/scrypt.h"
 #include "hash/sha1.h"
+#include "hash/sha512.h"
 #include "test_util.h"
 
 namespace {
@@ -58,6 +59,18 @@ TEST(HashPaths, Sha1GenericRoundsGiveAbcDigest) {
     sha1_blocks_generic(h, block, 1);
     const uint32_t expect[5] = {0xA9993E36u, 0x4706816Au, 0xBA3E2571u, 0x7850C26Cu, 0x9CD0D89Du};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(h[i], expect[i]) << i;
+}
+
+TEST(HashPaths, Sha512BlockFunctionsAgree) {
+    tu::Prng prng(17);
+    for (std::size_t blocks : {1, 3}) {
+        const Bytes data = prng.bytes(128 * blocks);
+        uint64_t a[8], b[8];
+        for (int i = 0; i < 8; ++i) a[i] = b[i] = prng.next();
+        sha512_blocks(a, data.data(), blocks);
+        sha512_blocks_generic(b, data.data(), blocks);
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(a[i], b[i]) << blocks << " blocks, word " << i;
+    }
 }
 
 // scrypt with the vector Salsa20/8 core (where the processor has one) and
