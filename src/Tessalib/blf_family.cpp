@@ -1,182 +1,73 @@
 // BLF_: Blowfish one-shot on bytes, hex and base64 text, the per-thread
 // context, and raw ECB with the key of the open context.
 #include <cstdint>
-#include <cstring>
 
 #include "block/blowfish.h"
 #include "block/family_args.h"
-#include "block/handle.h"
+#include "block/family_slot.h"
 #include "block/modes.h"
 #include "core/frame.h"
-#include "core/wipe.h"
-#include "encode/base64.h"
-#include "encode/hex.h"
 #include "tessalib.h"
 
 namespace {
 
 constexpr std::size_t kBlock = 8;
 constexpr int32_t kBlockLen = 8;
-constexpr std::size_t kMaxKeyLen = 56;
+constexpr KeyLengths kKey{56, 1, 56};
+static_assert(kBlock <= kFamilyMaxBlock && kKey.capacity <= kFamilyMaxKey, "text buffers too small");
 
 BlfSlot& blf_slot() noexcept { return GetThreadWorkspace()->blf; }
 
-void close_slot(BlfSlot& slot) noexcept {
-    slot.handle = 0;
-    secure_wipe_obj(slot.ctx);
+int32_t text_engine(const TextArgs& a) noexcept {
+    return BlowfishCrypt(a.data, a.data, static_cast<int64_t>(a.data_len), a.key, static_cast<int32_t>(a.key_len),
+                         a.encrypt, a.modeText, a.iv);
 }
 
-bool is_live(const BlfSlot& slot, int32_t handle) noexcept {
-    return handle != 0 && static_cast<uint32_t>(handle) == slot.handle;
-}
+// The base64 key decoder stops at its capacity: a longer key text gives its
+// first 54 bytes (the group of three that would cross the capacity is dropped).
+constexpr TextCipher kText{
+    kBlock,
+    kKey,
+    BAD_KEY_ERROR,               // a key text that gives no bytes
+    ModeCheck::kAfterArguments,  // hex forms: nulls and empty texts before the mode
+    NULL_ERROR,                  // base64 form: a null or empty argument
+    text_engine,
+};
 
-// The hex forms: nulls and empty texts first, then the mode.
-int32_t hex_mode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt, const char* modeText,
-                 const char* ivHex) noexcept {
-    if (output == nullptr || text_missing(dataHex) || text_missing(keyHex) || text_missing(modeText))
-        return BAD_PARAM_ERROR;
-    const int32_t mode = ParseModeString(modeText);
-    if (mode < 0) return BAD_MODE_ERROR;
-    SecretBytes<kBlock> iv;
-    if (mode != kModeEcb && (text_missing(ivHex) || hex_decode_count(iv.bytes, kBlock, ivHex) != kBlock))
-        return BAD_IV_ERROR;
-    const std::size_t text_len = std::strlen(dataHex);
-    if (text_len < 2) return BAD_LENGTH_ERROR;
-    const std::size_t data_len = text_len / 2;
-    if (!data_size_ok(data_len)) return BAD_PARAM_ERROR;
-    SecretBuffer data(data_len);
-    if ((text_len & 1) != 0 || hex_decode_count(data.data(), data_len, dataHex) != data_len) return BAD_FORMAT_ERROR;
-    SecretBytes<kMaxKeyLen> key;
-    const std::size_t key_len = hex_decode_count(key.bytes, kMaxKeyLen, keyHex);
-    if (key_len == 0) return BAD_KEY_ERROR;
-    if (key_len > kMaxKeyLen) return BAD_KEY_LEN_ERROR;
-    const int32_t rc = BlowfishCrypt(data.data(), data.data(), static_cast<int64_t>(data_len), key.bytes,
-                                     static_cast<int32_t>(key_len), encrypt, modeText, iv.bytes);
-    if (rc != 0) return rc;
-    HexEncodeUpper(output, text_len + 1, data.data(), data_len);
-    return 0;
-}
-
-int32_t b64_mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt, const char* modeText,
-                 const char* ivB64) noexcept {
-    if (output == nullptr || text_missing(dataB64) || text_missing(keyB64) || text_missing(modeText))
-        return NULL_ERROR;
-    const int32_t mode = ParseModeString(modeText);
-    if (mode < 0) return BAD_MODE_ERROR;
-    SecretBytes<kBlock> iv;
-    if (mode != kModeEcb && (text_missing(ivB64) || B64Decode(iv.bytes, kBlock, ivB64) != kBlock))
-        return BAD_IV_ERROR;
-    const std::size_t text_len = std::strlen(dataB64);
-    const uint64_t capacity = (static_cast<uint64_t>(text_len) + 3) / 4 * 3 + 1;
-    if (!data_size_ok(capacity)) return BAD_PARAM_ERROR;
-    SecretBuffer data(static_cast<std::size_t>(capacity));
-    const std::size_t data_len = B64Decode(data.data(), static_cast<std::size_t>(capacity), dataB64);
-    if (data_len == 0) return BAD_FORMAT_ERROR;
-    // The decoder stops at its capacity: a longer key text gives its first
-    // 54 bytes (the group of three that would cross the capacity is dropped).
-    SecretBytes<kMaxKeyLen> key;
-    const std::size_t key_len = B64Decode(key.bytes, kMaxKeyLen, keyB64);
-    if (key_len == 0) return BAD_KEY_ERROR;
-    const int32_t rc = BlowfishCrypt(data.data(), data.data(), static_cast<int64_t>(data_len), key.bytes,
-                                     static_cast<int32_t>(key_len), encrypt, modeText, iv.bytes);
-    if (rc != 0) return rc;
-    // The output has room for as many characters as the input text; an
-    // unpadded input may need more, and is then refused rather than cut.
-    if ((static_cast<uint64_t>(data_len) + 2) / 3 * 4 > text_len) return SHORT_BUF_ERROR;
-    B64Encode(output, text_len + 1, data.data(), data_len);
-    return 0;
-}
-
-// Records the outcome of an _Init: a new handle on success; on failure the
-// code as initError and the context wiped.
-int32_t finish_init(BlfSlot& slot, int32_t rc) noexcept {
-    slot.initError = rc;
-    if (rc != 0) {
-        secure_wipe_obj(slot.ctx);
-        return static_cast<int32_t>(frame_handle(0, rc));
-    }
-    slot.handle = NewContextHandle();
-    return static_cast<int32_t>(frame_handle(slot.handle, 0));
-}
-
-int32_t init_bytes_work(BlfSlot& slot, const unsigned char* key, int32_t keyLen, int32_t encrypt,
+int32_t init_bytes_work(BlowfishContext& ctx, const unsigned char* key, int32_t keyLen, int32_t encrypt,
                         const char* modeText, const unsigned char* iv) noexcept {
     if (key == nullptr) return BAD_KEY_ERROR;
     if (keyLen < 0) return BAD_PARAM_ERROR;
-    if (modeText == nullptr) return NULL_ERROR;
-    const int32_t mode = ParseModeString(modeText);
-    if (mode < 0) return BAD_MODE_ERROR;
-    if (mode != kModeEcb && iv == nullptr) return BAD_IV_ERROR;
-    return BlowfishSetup(&slot.ctx, mode, key, keyLen, encrypt, iv);
-}
-
-int32_t init_hex_work(BlfSlot& slot, const char* keyHex, int32_t encrypt, const char* modeText,
-                      const char* ivHex) noexcept {
-    if (text_missing(keyHex) || text_missing(modeText)) return BAD_PARAM_ERROR;
-    const int32_t mode = ParseModeString(modeText);
-    if (mode < 0) return BAD_MODE_ERROR;
-    SecretBytes<kBlock> iv;
-    if (mode != kModeEcb && (text_missing(ivHex) || hex_decode_count(iv.bytes, kBlock, ivHex) != kBlock))
-        return BAD_IV_ERROR;
-    SecretBytes<kMaxKeyLen> key;
-    const std::size_t key_len = hex_decode_count(key.bytes, kMaxKeyLen, keyHex);
-    if (key_len == 0) return BAD_KEY_ERROR;
-    if (key_len > kMaxKeyLen) return BAD_KEY_LEN_ERROR;
-    return BlowfishSetup(&slot.ctx, mode, key.bytes, static_cast<int32_t>(key_len), encrypt, iv.bytes);
-}
-
-int32_t update(int32_t handle, unsigned char* data, int32_t dataLen) noexcept {
-    if (data == nullptr) return NULL_ERROR;
-    if (dataLen < 0) return BAD_PARAM_ERROR;
-    BlfSlot& slot = blf_slot();
-    if (!is_live(slot, handle)) return INVALID_HANDLE_ERROR;
-    return BlowfishUpdate(&slot.ctx, data, data, static_cast<std::size_t>(dataLen));
-}
-
-int32_t update_hex(int32_t handle, char* dataHex) noexcept {
-    if (text_missing(dataHex)) return BAD_PARAM_ERROR;
-    BlfSlot& slot = blf_slot();
-    if (!is_live(slot, handle)) return INVALID_HANDLE_ERROR;
-    const std::size_t text_len = std::strlen(dataHex);
-    const std::size_t data_len = text_len / 2;
-    if (!data_size_ok(data_len)) return BAD_PARAM_ERROR;
-    SecretBuffer data(data_len);
-    if ((text_len & 1) != 0 || hex_decode_count(data.data(), data_len, dataHex) != data_len) return BAD_FORMAT_ERROR;
-    const int32_t rc = BlowfishUpdate(&slot.ctx, data.data(), data.data(), data_len);
+    int32_t mode = kModeEcb;
+    const int32_t rc = check_init_mode(mode, modeText, iv);
     if (rc != 0) return rc;
-    HexEncodeUpper(dataHex, text_len + 1, data.data(), data_len);
-    return 0;
+    return BlowfishSetup(&ctx, mode, key, keyLen, encrypt, iv);
 }
 
-int32_t final_context(int32_t handle) noexcept {
-    BlfSlot& slot = blf_slot();
-    if (!is_live(slot, handle)) return INVALID_HANDLE_ERROR;
-    close_slot(slot);
-    return 0;
+int32_t init_hex_work(BlowfishContext& ctx, const char* keyHex, int32_t encrypt, const char* modeText,
+                      const char* ivHex) noexcept {
+    InitHexArgs args;
+    const int32_t rc = decode_init_hex(args, kBlock, kKey, keyHex, modeText, ivHex);
+    if (rc != 0) return rc;
+    return BlowfishSetup(&ctx, args.mode, args.key.bytes, static_cast<int32_t>(args.key_len), encrypt, args.iv.bytes);
 }
 
 int32_t ecb(int32_t handle, unsigned char* data, int32_t dataLen, int32_t encrypt) noexcept {
     if (data == nullptr) return NULL_ERROR;
     if (dataLen < 0) return BAD_PARAM_ERROR;
     BlfSlot& slot = blf_slot();
-    if (!is_live(slot, handle)) return INVALID_HANDLE_ERROR;
+    if (!slot_is_live(slot, handle)) return INVALID_HANDLE_ERROR;
     if (dataLen % kBlockLen != 0) return BAD_LENGTH_ERROR;
     return BlowfishEcb(&slot.ctx, data, data, static_cast<std::size_t>(dataLen), encrypt);
 }
 
-// The text is checked and decoded before the handle.
+// The text is checked and decoded before the handle. A text of one
+// character has an odd length and decodes to nothing: BAD_FORMAT_ERROR.
 int32_t ecb_hex(int32_t handle, char* dataHex, int32_t encrypt) noexcept {
     if (text_missing(dataHex)) return BAD_PARAM_ERROR;
-    const std::size_t text_len = std::strlen(dataHex);
-    const std::size_t data_len = text_len / 2;
-    if (!data_size_ok(data_len)) return BAD_PARAM_ERROR;
-    SecretBuffer data(data_len);
-    if (data_len == 0 || (text_len & 1) != 0 || hex_decode_count(data.data(), data_len, dataHex) != data_len)
-        return BAD_FORMAT_ERROR;
-    const int32_t rc = ecb(handle, data.data(), static_cast<int32_t>(data_len), encrypt);
-    if (rc != 0) return rc;
-    HexEncodeUpper(dataHex, text_len + 1, data.data(), data_len);
-    return 0;
+    return hex_in_place(dataHex, dataHex, [&](uint8_t* data, std::size_t len) noexcept {
+        return ecb(handle, data, static_cast<int32_t>(len), encrypt);
+    });
 }
 
 }  // namespace
@@ -196,19 +87,19 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_BytesMode(unsigned char* output, const un
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Hex(char* output, const char* dataHex, const char* keyHex, int32_t encrypt) {
     frame_begin();
-    return frame_status(hex_mode(output, dataHex, keyHex, encrypt, "ECB", nullptr));
+    return frame_status(hex_oneshot(kText, output, dataHex, keyHex, encrypt, "ECB", nullptr));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_HexMode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt,
                                               const char* modeText, const char* ivHex) {
     frame_begin();
-    return frame_status(hex_mode(output, dataHex, keyHex, encrypt, modeText, ivHex));
+    return frame_status(hex_oneshot(kText, output, dataHex, keyHex, encrypt, modeText, ivHex));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_B64Mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt,
                                               const char* modeText, const char* ivB64) {
     frame_begin();
-    return frame_status(b64_mode(output, dataB64, keyB64, encrypt, modeText, ivB64));
+    return frame_status(b64_oneshot(kText, output, dataB64, keyB64, encrypt, modeText, ivB64));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Init(const unsigned char* key, int32_t keyLen, int32_t encrypt,
@@ -216,7 +107,7 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_Init(const unsigned char* key, int32_t ke
     frame_begin();
     BlfSlot& slot = blf_slot();
     close_slot(slot);
-    return finish_init(slot, init_bytes_work(slot, key, keyLen, encrypt, modeText, iv));
+    return finish_init(slot, init_bytes_work(slot.ctx, key, keyLen, encrypt, modeText, iv));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_InitHex(const char* keyHex, int32_t encrypt, const char* modeText,
@@ -224,22 +115,22 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_InitHex(const char* keyHex, int32_t encry
     frame_begin();
     BlfSlot& slot = blf_slot();
     close_slot(slot);
-    return finish_init(slot, init_hex_work(slot, keyHex, encrypt, modeText, ivHex));
+    return finish_init(slot, init_hex_work(slot.ctx, keyHex, encrypt, modeText, ivHex));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Update(int32_t handle, unsigned char* data, int32_t dataLen) {
     frame_begin();
-    return frame_status(update(handle, data, dataLen));
+    return frame_status(slot_update(blf_slot(), handle, data, dataLen, BlowfishUpdate));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_UpdateHex(int32_t handle, char* dataHex) {
     frame_begin();
-    return frame_status(update_hex(handle, dataHex));
+    return frame_status(slot_update_hex(blf_slot(), handle, dataHex, BlowfishUpdate));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Final(int32_t handle) {
     frame_begin();
-    return frame_status(final_context(handle));
+    return frame_status(slot_final(blf_slot(), handle));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_InitError(void) { return blf_slot().initError; }
