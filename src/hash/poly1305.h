@@ -28,3 +28,5 @@ void poly1305_finish(Poly1305State* st, uint8_t tag[16]) noexcept;
 
 // One shot on a stack state, wiped before return.
 void poly1305_bytes(uint8_t tag[16], const uint8_t* msg, std::size_t len, const uint8_t key[32]) noexcept;
+// As poly1305_bytes, always one block at a time (never the vector path).
+void poly1305_bytes_portable(uint8_t tag[16], const uint8_t* msg, std::size_t len, const uint8_t key[32]) noexcept;

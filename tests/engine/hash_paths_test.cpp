@@ -4,9 +4,11 @@
 // portable path to it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "hash/keccak.h"
+#include "hash/poly1305.h"
 #include "hash/scrypt.h"
 #include "hash/sha1.h"
 #include "hash/sha512.h"
@@ -70,6 +72,33 @@ TEST(HashPaths, Sha512BlockFunctionsAgree) {
         sha512_blocks(a, data.data(), blocks);
         sha512_blocks_generic(b, data.data(), blocks);
         for (int i = 0; i < 8; ++i) EXPECT_EQ(a[i], b[i]) << blocks << " blocks, word " << i;
+    }
+}
+
+// Poly1305 over lengths around the point where whole blocks go to the vector
+// path (where the processor has one) and past it, with random keys, the key
+// whose r limbs are all at their largest, and messages of all-one bits that
+// push every carry; and the same message fed in uneven pieces.
+TEST(HashPaths, Poly1305VectorAndPortablePathsAgree) {
+    tu::Prng prng(19);
+    for (int kind = 0; kind < 3; ++kind) {
+        for (std::size_t len : {0, 15, 16, 127, 128, 255, 256, 257, 383, 1000, 4096, 4103}) {
+            Bytes key = prng.bytes(32);
+            Bytes msg = prng.bytes(len);
+            if (kind >= 1) key.assign(32, 0xFF);
+            if (kind == 2) msg.assign(len, 0xFF);
+            uint8_t a[16], b[16], c[16];
+            poly1305_bytes(a, msg.data(), msg.size(), key.data());
+            poly1305_bytes_portable(b, msg.data(), msg.size(), key.data());
+            Poly1305State st;
+            poly1305_init(&st, key.data());
+            for (std::size_t off = 0, step = 1; off < len; off += step, step = step * 3 + 5) {
+                poly1305_update(&st, msg.data() + off, std::min(step, len - off));
+            }
+            poly1305_finish(&st, c);
+            EXPECT_EQ(tu::to_hex(a, 16, false), tu::to_hex(b, 16, false)) << "kind " << kind << " length " << len;
+            EXPECT_EQ(tu::to_hex(c, 16, false), tu::to_hex(b, 16, false)) << "kind " << kind << " length " << len;
+        }
     }
 }
 
