@@ -127,7 +127,9 @@ void carry26(uint64_t l[5]) noexcept {
     c = l[0] >> 26; l[0] &= kMask26; l[1] += c;
 }
 
-// a * b mod 2^130 - 5 (partially reduced), both in 26-bit limbs.
+// a * b mod 2^130 - 5, both in 26-bit limbs; the result's limbs are at most
+// 26 bits except the second, which may have a few more (still far below the
+// 2^32 / 5 that the vector products need of a multiplier limb).
 Limbs26 mul26(const Limbs26& a, const Limbs26& b) noexcept {
     const uint64_t* x = a.l;
     const uint64_t* y = b.l;
@@ -137,7 +139,6 @@ Limbs26 mul26(const Limbs26& a, const Limbs26& b) noexcept {
                x[0] * y[2] + x[1] * y[1] + x[2] * y[0] + x[3] * y4 + x[4] * y3,
                x[0] * y[3] + x[1] * y[2] + x[2] * y[1] + x[3] * y[0] + x[4] * y4,
                x[0] * y[4] + x[1] * y[3] + x[2] * y[2] + x[3] * y[1] + x[4] * y[0]}};
-    carry26(d.l);
     carry26(d.l);
     return d;
 }
@@ -225,18 +226,39 @@ POLY_AVX2 inline void mul_carry(__m256i h[5], const __m256i r[5], const __m256i 
 // independent chains the processor can overlap); the last group is
 // multiplied by r^8 ... r^5 and r^4 ... r, and all lanes are summed.
 POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::size_t nblocks) noexcept {
-    Limbs26 pw[8];  // pw[i] = r^(i + 1)
+    // The powers of r, two vector products after one scalar one:
+    //   (r, r^2, r, r^2) * (1, 1, r^2, r^2) = (r, r^2, r^3, r^4) = lo,
+    //   lo * (r^4, r^4, r^4, r^4) = (r^5, r^6, r^7, r^8) = hi.
+    Limbs26 pw[2];
     pw[0] = limbs_from_words(st->r0, st->r1, 0);
-    for (int i = 1; i < 8; ++i) pw[i] = mul26(pw[i - 1], pw[0]);
-    const Limbs26 last_a[4] = {pw[7], pw[6], pw[5], pw[4]};  // lane j: r^(8 - j)
-    const Limbs26 last_b[4] = {pw[3], pw[2], pw[1], pw[0]};  // lane j: r^(4 - j)
+    pw[1] = mul26(pw[0], pw[0]);
+    const Limbs26 one{{1, 0, 0, 0, 0}};
+    const Limbs26 first[4] = {pw[0], pw[1], pw[0], pw[1]};
+    const Limbs26 by[4] = {one, one, pw[1], pw[1]};
+    __m256i lo[5], hi[5], t[5], t5[5];
+    for (int i = 0; i < 5; ++i) {
+        lo[i] = lanes(first, i);
+        t[i] = lanes(by, i);
+        t5[i] = _mm256_add_epi64(t[i], _mm256_slli_epi64(t[i], 2));
+    }
+    mul_carry(lo, t, t5);
+    for (int i = 0; i < 5; ++i) {
+        hi[i] = lo[i];
+        t[i] = _mm256_permute4x64_epi64(lo[i], 0xFF);  // r^4 in every lane
+        t5[i] = _mm256_add_epi64(t[i], _mm256_slli_epi64(t[i], 2));
+    }
+    mul_carry(hi, t, t5);
+    secure_wipe(pw, sizeof pw);
+
+    // r^8 in every lane between groups; for the last group lane j of the
+    // first vector takes r^(8 - j) and lane j of the second r^(4 - j).
     __m256i r8[5], r8x5[5], ra[5], rax5[5], rb[5], rbx5[5];
     for (int i = 0; i < 5; ++i) {
-        r8[i] = _mm256_set1_epi64x(static_cast<long long>(pw[7].l[i]));
-        r8x5[i] = _mm256_set1_epi64x(static_cast<long long>(5 * pw[7].l[i]));
-        ra[i] = lanes(last_a, i);
+        r8[i] = _mm256_permute4x64_epi64(hi[i], 0xFF);
+        r8x5[i] = _mm256_add_epi64(r8[i], _mm256_slli_epi64(r8[i], 2));
+        ra[i] = _mm256_permute4x64_epi64(hi[i], 0x1B);
         rax5[i] = _mm256_add_epi64(ra[i], _mm256_slli_epi64(ra[i], 2));
-        rb[i] = lanes(last_b, i);
+        rb[i] = _mm256_permute4x64_epi64(lo[i], 0x1B);
         rbx5[i] = _mm256_add_epi64(rb[i], _mm256_slli_epi64(rb[i], 2));
     }
 
@@ -271,7 +293,6 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
     st->h0 = static_cast<uint64_t>(w0);
     st->h1 = static_cast<uint64_t>(w1);
     st->h2 = static_cast<uint64_t>(w1 >> 64);
-    secure_wipe(pw, sizeof pw);
 }
 
 }  // namespace
@@ -281,7 +302,7 @@ namespace {
 
 // Below this many whole blocks the vector setup (the powers of r) costs more
 // than it saves.
-constexpr std::size_t kAvx2MinBlocks = 16;
+constexpr std::size_t kAvx2MinBlocks = 48;
 
 // Whole blocks with their 2^128 bit: eight at a time in vector lanes where
 // the processor has AVX2 and there are enough of them (unless portable_only),
