@@ -1,6 +1,7 @@
 // SHA-384/512 engine: 80 unrolled rounds over a 16-word rolling schedule;
 // whole blocks are compressed straight from the caller's buffer. Processors
-// with BMI2 get the same rounds compiled to use its rotate instruction.
+// with SSSE3 and BMI2 compute the message schedule two words at a time in
+// vector registers beside the rounds, which use BMI2's rotate.
 #include "hash/sha512.h"
 
 #include <cstring>
@@ -68,64 +69,166 @@ alignas(64) constexpr uint64_t kK[80] = {
     R(c, d, e, f, g, h, a, b, (i) + 6);      \
     R(b, c, d, e, f, g, h, a, (i) + 7);
 
-// The compression loop, compiled once portable and, on x86-64, once more for
-// processors with BMI2 (rorx rotates into a fresh register).
-#define SHA512_BLOCKS_BODY \
-    uint64_t w[16];                                                \
-    while (nblocks--) {                                            \
-        for (int i = 0; i < 16; ++i) w[i] = load_be64(p + 8 * i);  \
-        uint64_t a = hv[0], b = hv[1], c = hv[2], d = hv[3];       \
-        uint64_t e = hv[4], f = hv[5], g = hv[6], h = hv[7];       \
-        uint64_t t1, ab, bc = b ^ c;                               \
-        SHA512_8(SHA512_RND, 0)                                    \
-        SHA512_8(SHA512_RND, 8)                                    \
-        SHA512_8(SHA512_RNDX, 16)                                  \
-        SHA512_8(SHA512_RNDX, 24)                                  \
-        SHA512_8(SHA512_RNDX, 32)                                  \
-        SHA512_8(SHA512_RNDX, 40)                                  \
-        SHA512_8(SHA512_RNDX, 48)                                  \
-        SHA512_8(SHA512_RNDX, 56)                                  \
-        SHA512_8(SHA512_RNDX, 64)                                  \
-        SHA512_8(SHA512_RNDX, 72)                                  \
-        hv[0] += a;                                                \
-        hv[1] += b;                                                \
-        hv[2] += c;                                                \
-        hv[3] += d;                                                \
-        hv[4] += e;                                                \
-        hv[5] += f;                                                \
-        hv[6] += g;                                                \
-        hv[7] += h;                                                \
-        p += 128;                                                  \
-    }                                                              \
+void sha512_blocks_generic(uint64_t hv[8], const uint8_t* p, std::size_t nblocks) noexcept {
+    uint64_t w[16];
+    while (nblocks--) {
+        for (int i = 0; i < 16; ++i) w[i] = load_be64(p + 8 * i);
+        uint64_t a = hv[0], b = hv[1], c = hv[2], d = hv[3];
+        uint64_t e = hv[4], f = hv[5], g = hv[6], h = hv[7];
+        uint64_t t1, ab, bc = b ^ c;
+        SHA512_8(SHA512_RND, 0)
+        SHA512_8(SHA512_RND, 8)
+        SHA512_8(SHA512_RNDX, 16)
+        SHA512_8(SHA512_RNDX, 24)
+        SHA512_8(SHA512_RNDX, 32)
+        SHA512_8(SHA512_RNDX, 40)
+        SHA512_8(SHA512_RNDX, 48)
+        SHA512_8(SHA512_RNDX, 56)
+        SHA512_8(SHA512_RNDX, 64)
+        SHA512_8(SHA512_RNDX, 72)
+        hv[0] += a;
+        hv[1] += b;
+        hv[2] += c;
+        hv[3] += d;
+        hv[4] += e;
+        hv[5] += f;
+        hv[6] += g;
+        hv[7] += h;
+        p += 128;
+    }
     secure_wipe(w, sizeof w);
-
-void sha512_blocks_generic(uint64_t hv[8], const uint8_t* p, std::size_t nblocks) noexcept { SHA512_BLOCKS_BODY }
+}
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <cpuid.h>
-#define SHA512_HAVE_BMI2 1
+#include <immintrin.h>
+#define SHA512_HAVE_VECTOR 1
 
 namespace {
 
-bool cpu_has_bmi2() noexcept {
+// True when the processor has SSSE3 and BMI2 (checked once).
+bool cpu_has_ssse3_bmi2() noexcept {
     unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+    const bool ssse3 = (c & (1u << 9)) != 0;
     if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
-    return (b & (1u << 8)) != 0;
+    return ssse3 && (b & (1u << 8)) != 0;
 }
 
-__attribute__((target("bmi2"))) void sha512_blocks_bmi2(uint64_t hv[8], const uint8_t* p,
-                                                        std::size_t nblocks) noexcept {
-    SHA512_BLOCKS_BODY
+#define SHA512_VEC __attribute__((target("ssse3,bmi2")))
+
+// x >>> n in both 64-bit lanes.
+#define SHA512_VROTR(x, n) _mm_xor_si128(_mm_srli_epi64(x, n), _mm_slli_epi64(x, 64 - (n)))
+
+// A round that takes W[i] + K[i] from the ring wk.
+#define SHA512_RND_WK(a, b, c, d, e, f, g, h, i)                                        \
+    t1 = h + wk[(i) & 15] + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g))));                 \
+    d += t1;                                                                             \
+    ab = (a) ^ (b);                                                                      \
+    h = t1 + SHA512_S0(a) + ((b) ^ (ab & bc));                                           \
+    bc = ab;
+
+// W[i + 16] and W[i + 17] (i even) from the ring of eight vectors x, which
+// hold W[i] ... W[i + 15] two by two with W[i], W[i + 1] in x[(i / 2) & 7];
+// the new pair replaces that oldest one, and W + K goes to wk.
+#define SHA512_SCHED(i)                                                                   \
+    {                                                                                     \
+        const int j = ((i) / 2) & 7;                                                      \
+        const __m128i w15 = _mm_alignr_epi8(x[(j + 1) & 7], x[j], 8);                    \
+        const __m128i w7 = _mm_alignr_epi8(x[(j + 5) & 7], x[(j + 4) & 7], 8);            \
+        const __m128i w2 = x[(j + 7) & 7];                                                \
+        const __m128i s0 = _mm_xor_si128(_mm_xor_si128(SHA512_VROTR(w15, 1), SHA512_VROTR(w15, 8)), \
+                                         _mm_srli_epi64(w15, 7));                         \
+        const __m128i s1 = _mm_xor_si128(_mm_xor_si128(SHA512_VROTR(w2, 19), SHA512_VROTR(w2, 61)), \
+                                         _mm_srli_epi64(w2, 6));                          \
+        x[j] = _mm_add_epi64(_mm_add_epi64(x[j], w7), _mm_add_epi64(s0, s1));             \
+        _mm_store_si128(reinterpret_cast<__m128i*>(wk + ((i) & 15)),                      \
+                        _mm_add_epi64(x[j], _mm_load_si128(reinterpret_cast<const __m128i*>(kK + (i) + 16)))); \
+    }
+
+// The message schedule two words at a time in vector registers, next to
+// the rounds (which use BMI2's rotate): the schedule's work leaves the
+// integer units to the rounds.
+SHA512_VEC void sha512_blocks_vec(uint64_t hv[8], const uint8_t* p, std::size_t nblocks) noexcept {
+    const __m128i swap = _mm_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
+    alignas(16) uint64_t wk[16];
+    __m128i x[8];
+    while (nblocks--) {
+        for (int j = 0; j < 8; ++j) {
+            x[j] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * j)), swap);
+            _mm_store_si128(reinterpret_cast<__m128i*>(wk + 2 * j),
+                            _mm_add_epi64(x[j], _mm_load_si128(reinterpret_cast<const __m128i*>(kK + 2 * j))));
+        }
+        uint64_t a = hv[0], b = hv[1], c = hv[2], d = hv[3];
+        uint64_t e = hv[4], f = hv[5], g = hv[6], h = hv[7];
+        uint64_t t1, ab, bc = b ^ c;
+#if defined(__GNUC__)
+#pragma GCC unroll 4
+#endif
+        for (int i = 0; i < 64; i += 16) {
+            SHA512_RND_WK(a, b, c, d, e, f, g, h, i)
+            SHA512_RND_WK(h, a, b, c, d, e, f, g, i + 1)
+            SHA512_SCHED(i)
+            SHA512_RND_WK(g, h, a, b, c, d, e, f, i + 2)
+            SHA512_RND_WK(f, g, h, a, b, c, d, e, i + 3)
+            SHA512_SCHED(i + 2)
+            SHA512_RND_WK(e, f, g, h, a, b, c, d, i + 4)
+            SHA512_RND_WK(d, e, f, g, h, a, b, c, i + 5)
+            SHA512_SCHED(i + 4)
+            SHA512_RND_WK(c, d, e, f, g, h, a, b, i + 6)
+            SHA512_RND_WK(b, c, d, e, f, g, h, a, i + 7)
+            SHA512_SCHED(i + 6)
+            SHA512_RND_WK(a, b, c, d, e, f, g, h, i + 8)
+            SHA512_RND_WK(h, a, b, c, d, e, f, g, i + 9)
+            SHA512_SCHED(i + 8)
+            SHA512_RND_WK(g, h, a, b, c, d, e, f, i + 10)
+            SHA512_RND_WK(f, g, h, a, b, c, d, e, i + 11)
+            SHA512_SCHED(i + 10)
+            SHA512_RND_WK(e, f, g, h, a, b, c, d, i + 12)
+            SHA512_RND_WK(d, e, f, g, h, a, b, c, i + 13)
+            SHA512_SCHED(i + 12)
+            SHA512_RND_WK(c, d, e, f, g, h, a, b, i + 14)
+            SHA512_RND_WK(b, c, d, e, f, g, h, a, i + 15)
+            SHA512_SCHED(i + 14)
+        }
+        SHA512_RND_WK(a, b, c, d, e, f, g, h, 64)
+        SHA512_RND_WK(h, a, b, c, d, e, f, g, 65)
+        SHA512_RND_WK(g, h, a, b, c, d, e, f, 66)
+        SHA512_RND_WK(f, g, h, a, b, c, d, e, 67)
+        SHA512_RND_WK(e, f, g, h, a, b, c, d, 68)
+        SHA512_RND_WK(d, e, f, g, h, a, b, c, 69)
+        SHA512_RND_WK(c, d, e, f, g, h, a, b, 70)
+        SHA512_RND_WK(b, c, d, e, f, g, h, a, 71)
+        SHA512_RND_WK(a, b, c, d, e, f, g, h, 72)
+        SHA512_RND_WK(h, a, b, c, d, e, f, g, 73)
+        SHA512_RND_WK(g, h, a, b, c, d, e, f, 74)
+        SHA512_RND_WK(f, g, h, a, b, c, d, e, 75)
+        SHA512_RND_WK(e, f, g, h, a, b, c, d, 76)
+        SHA512_RND_WK(d, e, f, g, h, a, b, c, 77)
+        SHA512_RND_WK(c, d, e, f, g, h, a, b, 78)
+        SHA512_RND_WK(b, c, d, e, f, g, h, a, 79)
+        hv[0] += a;
+        hv[1] += b;
+        hv[2] += c;
+        hv[3] += d;
+        hv[4] += e;
+        hv[5] += f;
+        hv[6] += g;
+        hv[7] += h;
+        p += 128;
+    }
+    secure_wipe(wk, sizeof wk);
+    secure_wipe(x, sizeof x);
 }
 
 }  // namespace
 #endif
 
 void sha512_blocks(uint64_t hv[8], const uint8_t* p, std::size_t nblocks) noexcept {
-#ifdef SHA512_HAVE_BMI2
-    static const bool use_bmi2 = cpu_has_bmi2();
-    if (use_bmi2) {
-        sha512_blocks_bmi2(hv, p, nblocks);
+#ifdef SHA512_HAVE_VECTOR
+    static const bool use_vector = cpu_has_ssse3_bmi2();
+    if (use_vector) {
+        sha512_blocks_vec(hv, p, nblocks);
         return;
     }
 #endif

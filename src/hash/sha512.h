@@ -27,7 +27,8 @@ void sha512_final_bits(Sha512State* st, uint8_t last, unsigned nbits, uint8_t* o
 inline std::size_t sha512_digest_len(const Sha512State* st) noexcept {
     return st->truncated ? kSha384DigestLen : kSha512DigestLen;
 }
-// Compresses whole 128-byte blocks: with BMI2's rotate where the processor
-// has it, else with the portable build of the same rounds (sha512_blocks_generic).
+// Compresses whole 128-byte blocks: with the schedule in vector registers
+// and BMI2's rotate in the rounds where the processor has SSSE3 and BMI2,
+// else with the portable rounds (sha512_blocks_generic).
 void sha512_blocks(uint64_t h[8], const uint8_t* p, std::size_t nblocks) noexcept;
 void sha512_blocks_generic(uint64_t h[8], const uint8_t* p, std::size_t nblocks) noexcept;
