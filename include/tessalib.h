@@ -38,6 +38,10 @@
  *
  * Threads. Any number of threads may call at once. Context handles and the
  * last error are per thread: a handle is valid only in the thread that got it.
+ * A thread's state (its contexts and last error) is made at its first call,
+ * and wiped and freed when the thread ends or the library is unloaded; a
+ * thread that never called the library leaves nothing behind. Threads whose
+ * state cannot be allocated share one fallback state, which is never freed.
  *
  * Fatal conditions. An allocation that fails or exceeds 0x3FFFFFFF bytes is
  * reported (system log, error log file "apierr.log", message box) and ends the
