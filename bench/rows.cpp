@@ -231,6 +231,15 @@ const std::vector<CallRow>& tiny_rows() {
              });
          },
          nullptr},
+        // The frame of an export that takes an entropy sample at entry (fast
+        // mode) around one byte of hex encoding: what the sample adds to a call.
+        {"frame-stir-CNV_HexStrFromBytes-1B", 1,
+         [] {
+             return Op([](uint8_t* out, const uint8_t* in, std::size_t len) -> std::size_t {
+                 return positive(CNV_HexStrFromBytes(reinterpret_cast<char*>(out), 2, in, static_cast<int32_t>(len)));
+             });
+         },
+         nullptr},
     };
     return rows;
 }
