@@ -162,7 +162,6 @@ TESSALIB_API int32_t TESSALIB_CALL API_ErrorLookup(char *output, int32_t outputL
  * + release). Unframed. */
 TESSALIB_API int32_t TESSALIB_CALL API_Version(void);
 
-
 /* ------------------------------------------------------------------------ */
 /* CNV_: hex, base64 and UTF-16 conversion                                   */
 /* ------------------------------------------------------------------------ */
@@ -268,7 +267,6 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_Utf8FromWide(char *output, int32_t output
  * gives -OPEN_ERROR. Unframed: neither clears nor records the thread's last
  * error. */
 TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outputLen, const uint16_t *input);
-
 
 /* ------------------------------------------------------------------------ */
 /* AES128_, AES192_, AES256_, DES_, TDEA_, BLF_: per-algorithm block ciphers */
@@ -549,7 +547,6 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_Ecb(int32_t handle, unsigned char *data, 
  * (so the handle is checked after the text). */
 TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int32_t encrypt);
 
-
 /* ------------------------------------------------------------------------ */
 /* HASH_: message digests                                                    */
 /* ------------------------------------------------------------------------ */
@@ -690,7 +687,6 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_DigestLength(int32_t handle);
  * handle is no longer valid. Returns 0, or -INVALID_HANDLE_ERROR. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL HASH_Reset(int32_t handle);
 
-
 /* ------------------------------------------------------------------------ */
 /* SHA1_, SHA2_, SHA3_, MD5_: per-algorithm hash families                    */
 /* ------------------------------------------------------------------------ */
@@ -815,7 +811,6 @@ TESSALIB_API int32_t TESSALIB_CALL SHA1_HmacHex(char *output, const char *messag
 TESSALIB_API int32_t TESSALIB_CALL SHA2_HmacHex(char *output, const char *messageHex, const char *keyHex);
 TESSALIB_API int32_t TESSALIB_CALL MD5_HmacHex(char *output, const char *messageHex, const char *keyHex);
 
-
 /* ------------------------------------------------------------------------ */
 /* MAC_: message authentication codes                                        */
 /* ------------------------------------------------------------------------ */
@@ -935,7 +930,6 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_CodeLength(int32_t handle);
  * Returns 0, or -INVALID_HANDLE_ERROR. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL MAC_Reset(int32_t handle);
 
-
 /* ------------------------------------------------------------------------ */
 /* XOF_, PRF_: extendable-output and pseudo-random functions                 */
 /* ------------------------------------------------------------------------ */
@@ -986,7 +980,6 @@ TESSALIB_API int32_t TESSALIB_CALL XOF_Bytes(unsigned char *output, int32_t outp
  * before the outputLen 0 shortcut). Lengths of any size are encoded in full.
  * Framed, with an entropy sample at entry. */
 TESSALIB_API int32_t TESSALIB_CALL PRF_Bytes(unsigned char *output, int32_t outputLen, const unsigned char *message, int32_t messageLen, const unsigned char *key, int32_t keyLen, const char *customization, int32_t options);
-
 
 /* ------------------------------------------------------------------------ */
 /* PBE_: password-based key derivation                                       */
@@ -1045,7 +1038,6 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char *output, int32_t dkL
  * negative maxChars is short); -BAD_FORMAT_ERROR for a bad salt;
  * then the errors of PBE_Scrypt from -OUT_OF_RANGE_ERROR on. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t N, int32_t r, int32_t p);
-
 
 #ifdef __cplusplus
 }
