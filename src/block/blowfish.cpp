@@ -109,12 +109,7 @@ int32_t BlowfishSetup(BlowfishContext* ctx, int32_t mode, const uint8_t* key, in
     if (key == nullptr) return BAD_KEY_ERROR;
 
     key_schedule(ctx->schedule, key, keyLen);
-    ctx->direction = encrypt ? 1u : 0u;
-    ctx->mode = static_cast<uint32_t>(mode);
-    if (mode != kModeEcb) {
-        ctx->reg[0] = ctx->initialIv[0] = load_be32(iv);
-        ctx->reg[1] = ctx->initialIv[1] = load_be32(iv + 4);
-    }
+    mode64_start(ctx, mode, encrypt, iv);
     return 0;
 }
 

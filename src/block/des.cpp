@@ -174,12 +174,7 @@ int32_t DesSetup(DesContext* ctx, int32_t mode, const uint8_t* key, int32_t encr
     // The feedback modes only ever run the forward cipher.
     const bool forward = encrypt != 0 || (mode != kModeEcb && mode != kModeCbc);
     des_key_schedule(ctx->schedule, key, forward);
-    ctx->direction = encrypt ? 1u : 0u;
-    ctx->mode = static_cast<uint32_t>(mode);
-    if (mode != kModeEcb) {
-        ctx->reg[0] = ctx->initialIv[0] = load_be32(iv);
-        ctx->reg[1] = ctx->initialIv[1] = load_be32(iv + 4);
-    }
+    mode64_start(ctx, mode, encrypt, iv);
     return 0;
 }
 

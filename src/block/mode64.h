@@ -10,6 +10,19 @@
 #include "core/wipe.h"
 #include "tessalib.h"
 
+// Finishes the setup of a keyed context (DesContext, TdeaContext,
+// BlowfishContext): records the direction and the mode and, except in ECB,
+// loads the 8 IV bytes into the register and the initial IV.
+template <typename Context>
+inline void mode64_start(Context* ctx, int32_t mode, int32_t encrypt, const uint8_t* iv) noexcept {
+    ctx->direction = encrypt ? 1u : 0u;
+    ctx->mode = static_cast<uint32_t>(mode);
+    if (mode != kModeEcb) {
+        ctx->reg[0] = ctx->initialIv[0] = load_be32(iv);
+        ctx->reg[1] = ctx->initialIv[1] = load_be32(iv + 4);
+    }
+}
+
 // Runs `len` bytes of `in` to `out` (which may be the same buffer) in the
 // given mode. `fwd` is the forward cipher with the context's schedule: used by
 // ECB and CBC when encrypting and by CFB, OFB and CTR always. `inv` is the

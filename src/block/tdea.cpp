@@ -44,12 +44,7 @@ int32_t TdeaSetup(TdeaContext* ctx, int32_t mode, const uint8_t* key, int32_t en
         des_key_schedule(ctx->schedule[1], key + 8, true);
         des_key_schedule(ctx->schedule[2], key, false);
     }
-    ctx->direction = encrypt ? 1u : 0u;
-    ctx->mode = static_cast<uint32_t>(mode);
-    if (mode != kModeEcb) {
-        ctx->reg[0] = ctx->initialIv[0] = load_be32(iv);
-        ctx->reg[1] = ctx->initialIv[1] = load_be32(iv + 4);
-    }
+    mode64_start(ctx, mode, encrypt, iv);
     return 0;
 }
 

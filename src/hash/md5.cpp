@@ -2,14 +2,12 @@
 // straight from the caller's buffer.
 #include "hash/md5.h"
 
-#include <cstring>
-
 #include "core/wipe.h"
 #include "hash/bytes.h"
+#include "hash/md_buffer.h"
 
 using hashbytes::load_le32;
 using hashbytes::rotl32;
-using hashbytes::store_le32;
 
 // Each step's chain runs through b, the result of the step before; the
 // functions are written so that as little as possible waits for it. G's two
@@ -115,42 +113,11 @@ void md5_init(Md5State* st) noexcept {
     st->total = 0;
 }
 
-void md5_update(Md5State* st, const uint8_t* data, std::size_t len) noexcept {
-    if (len == 0) return;
-    st->total += len;
-    if (st->buf_len != 0) {
-        std::size_t take = 64 - st->buf_len;
-        if (take > len) take = len;
-        std::memcpy(st->buf + st->buf_len, data, take);
-        st->buf_len += static_cast<uint32_t>(take);
-        data += take;
-        len -= take;
-        if (st->buf_len < 64) return;
-        md5_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    if (len >= 64) {
-        md5_blocks(st->h, data, len / 64);
-        data += len & ~static_cast<std::size_t>(63);
-        len &= 63;
-    }
-    if (len != 0) {
-        std::memcpy(st->buf, data, len);
-        st->buf_len = static_cast<uint32_t>(len);
-    }
-}
+using Md5Buffer = MdBuffer<Md5State, 64, 8, MdOrder::little, md5_blocks>;
+
+void md5_update(Md5State* st, const uint8_t* data, std::size_t len) noexcept { Md5Buffer::update(st, data, len); }
 
 void md5_final(Md5State* st, uint8_t* out) noexcept {
-    const uint64_t bit_len = st->total << 3;
-    st->buf[st->buf_len++] = 0x80;
-    if (st->buf_len > 56) {
-        std::memset(st->buf + st->buf_len, 0, 64 - st->buf_len);
-        md5_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    std::memset(st->buf + st->buf_len, 0, 56 - st->buf_len);
-    hashbytes::store_le64(st->buf + 56, bit_len);
-    md5_blocks(st->h, st->buf, 1);
-    for (int i = 0; i < 4; ++i) store_le32(out + 4 * i, st->h[i]);
-    secure_wipe_obj(*st);
+    Md5Buffer::finish(st);
+    Md5Buffer::output(st, out, 4);
 }

@@ -4,14 +4,12 @@
 // one while the other waits.
 #include "hash/ripemd160.h"
 
-#include <cstring>
-
 #include "core/wipe.h"
 #include "hash/bytes.h"
+#include "hash/md_buffer.h"
 
 using hashbytes::load_le32;
 using hashbytes::rotl32;
-using hashbytes::store_le32;
 
 #define RMD_F1(x, y, z) ((x) ^ ((y) ^ (z)))
 #define RMD_F2(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
@@ -213,42 +211,13 @@ void ripemd160_init(Ripemd160State* st) noexcept {
     st->total = 0;
 }
 
+using Ripemd160Buffer = MdBuffer<Ripemd160State, 64, 8, MdOrder::little, ripemd160_blocks>;
+
 void ripemd160_update(Ripemd160State* st, const uint8_t* data, std::size_t len) noexcept {
-    if (len == 0) return;
-    st->total += len;
-    if (st->buf_len != 0) {
-        std::size_t take = 64 - st->buf_len;
-        if (take > len) take = len;
-        std::memcpy(st->buf + st->buf_len, data, take);
-        st->buf_len += static_cast<uint32_t>(take);
-        data += take;
-        len -= take;
-        if (st->buf_len < 64) return;
-        ripemd160_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    if (len >= 64) {
-        ripemd160_blocks(st->h, data, len / 64);
-        data += len & ~static_cast<std::size_t>(63);
-        len &= 63;
-    }
-    if (len != 0) {
-        std::memcpy(st->buf, data, len);
-        st->buf_len = static_cast<uint32_t>(len);
-    }
+    Ripemd160Buffer::update(st, data, len);
 }
 
 void ripemd160_final(Ripemd160State* st, uint8_t* out) noexcept {
-    const uint64_t bit_len = st->total << 3;
-    st->buf[st->buf_len++] = 0x80;
-    if (st->buf_len > 56) {
-        std::memset(st->buf + st->buf_len, 0, 64 - st->buf_len);
-        ripemd160_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    std::memset(st->buf + st->buf_len, 0, 56 - st->buf_len);
-    hashbytes::store_le64(st->buf + 56, bit_len);
-    ripemd160_blocks(st->h, st->buf, 1);
-    for (int i = 0; i < 5; ++i) store_le32(out + 4 * i, st->h[i]);
-    secure_wipe_obj(*st);
+    Ripemd160Buffer::finish(st);
+    Ripemd160Buffer::output(st, out, 5);
 }

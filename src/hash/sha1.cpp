@@ -3,14 +3,12 @@
 // compressed straight from the caller's buffer.
 #include "hash/sha1.h"
 
-#include <cstring>
-
 #include "core/wipe.h"
 #include "hash/bytes.h"
+#include "hash/md_buffer.h"
 
 using hashbytes::load_be32;
 using hashbytes::rotl32;
-using hashbytes::store_be32;
 
 #define SHA1_W(i) \
     (w[(i) & 15] = rotl32(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ w[(i) & 15], 1))
@@ -165,54 +163,16 @@ void sha1_init(Sha1State* st) noexcept {
     st->total = 0;
 }
 
-void sha1_update(Sha1State* st, const uint8_t* data, std::size_t len) noexcept {
-    if (len == 0) return;
-    st->total += len;
-    if (st->buf_len != 0) {
-        std::size_t take = 64 - st->buf_len;
-        if (take > len) take = len;
-        std::memcpy(st->buf + st->buf_len, data, take);
-        st->buf_len += static_cast<uint32_t>(take);
-        data += take;
-        len -= take;
-        if (st->buf_len < 64) return;
-        sha1_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    if (len >= 64) {
-        sha1_blocks(st->h, data, len / 64);
-        data += len & ~static_cast<std::size_t>(63);
-        len &= 63;
-    }
-    if (len != 0) {
-        std::memcpy(st->buf, data, len);
-        st->buf_len = static_cast<uint32_t>(len);
-    }
-}
+using Sha1Buffer = MdBuffer<Sha1State, 64, 8, MdOrder::big, sha1_blocks>;
 
-// Appends the byte that carries the first padding bit, zeros and the 64-bit
-// message length in bits, then writes the digest.
-static void sha1_pad(Sha1State* st, uint8_t pad_byte, uint64_t bit_len, uint8_t* out) noexcept {
-    st->buf[st->buf_len++] = pad_byte;
-    if (st->buf_len > 56) {
-        std::memset(st->buf + st->buf_len, 0, 64 - st->buf_len);
-        sha1_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    std::memset(st->buf + st->buf_len, 0, 56 - st->buf_len);
-    hashbytes::store_be64(st->buf + 56, bit_len);
-    sha1_blocks(st->h, st->buf, 1);
-    for (int i = 0; i < 5; ++i) store_be32(out + 4 * i, st->h[i]);
-    secure_wipe_obj(*st);
-}
+void sha1_update(Sha1State* st, const uint8_t* data, std::size_t len) noexcept { Sha1Buffer::update(st, data, len); }
 
-void sha1_final(Sha1State* st, uint8_t* out) noexcept { sha1_pad(st, 0x80, st->total << 3, out); }
+void sha1_final(Sha1State* st, uint8_t* out) noexcept {
+    Sha1Buffer::finish(st);
+    Sha1Buffer::output(st, out, 5);
+}
 
 void sha1_final_bits(Sha1State* st, uint8_t last, unsigned nbits, uint8_t* out) noexcept {
-    if (nbits == 0) {
-        sha1_final(st, out);
-        return;
-    }
-    const uint8_t pad = static_cast<uint8_t>(last ^ (0x80u >> nbits));
-    sha1_pad(st, pad, (st->total << 3) + nbits, out);
+    Sha1Buffer::finish_bits(st, last, nbits);
+    Sha1Buffer::output(st, out, 5);
 }

@@ -7,10 +7,10 @@
 
 #include "core/wipe.h"
 #include "hash/bytes.h"
+#include "hash/md_buffer.h"
 
 using hashbytes::load_be32;
 using hashbytes::rotr32;
-using hashbytes::store_be32;
 
 namespace {
 
@@ -190,53 +190,18 @@ void sha224_init(Sha256State* st) noexcept {
     st->total = 0;
 }
 
+using Sha256Buffer = MdBuffer<Sha256State, 64, 8, MdOrder::big, sha256_blocks>;
+
 void sha256_update(Sha256State* st, const uint8_t* data, std::size_t len) noexcept {
-    if (len == 0) return;
-    st->total += len;
-    if (st->buf_len != 0) {
-        std::size_t take = 64 - st->buf_len;
-        if (take > len) take = len;
-        std::memcpy(st->buf + st->buf_len, data, take);
-        st->buf_len += static_cast<uint32_t>(take);
-        data += take;
-        len -= take;
-        if (st->buf_len < 64) return;
-        sha256_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    if (len >= 64) {
-        sha256_blocks(st->h, data, len / 64);
-        data += len & ~static_cast<std::size_t>(63);
-        len &= 63;
-    }
-    if (len != 0) {
-        std::memcpy(st->buf, data, len);
-        st->buf_len = static_cast<uint32_t>(len);
-    }
+    Sha256Buffer::update(st, data, len);
 }
 
-static void sha256_pad(Sha256State* st, uint8_t pad_byte, uint64_t bit_len, uint8_t* out) noexcept {
-    st->buf[st->buf_len++] = pad_byte;
-    if (st->buf_len > 56) {
-        std::memset(st->buf + st->buf_len, 0, 64 - st->buf_len);
-        sha256_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    std::memset(st->buf + st->buf_len, 0, 56 - st->buf_len);
-    hashbytes::store_be64(st->buf + 56, bit_len);
-    sha256_blocks(st->h, st->buf, 1);
-    const int words = st->truncated ? 7 : 8;
-    for (int i = 0; i < words; ++i) store_be32(out + 4 * i, st->h[i]);
-    secure_wipe_obj(*st);
+void sha256_final(Sha256State* st, uint8_t* out) noexcept {
+    Sha256Buffer::finish(st);
+    Sha256Buffer::output(st, out, st->truncated ? 7 : 8);
 }
-
-void sha256_final(Sha256State* st, uint8_t* out) noexcept { sha256_pad(st, 0x80, st->total << 3, out); }
 
 void sha256_final_bits(Sha256State* st, uint8_t last, unsigned nbits, uint8_t* out) noexcept {
-    if (nbits == 0) {
-        sha256_final(st, out);
-        return;
-    }
-    const uint8_t pad = static_cast<uint8_t>(last ^ (0x80u >> nbits));
-    sha256_pad(st, pad, (st->total << 3) + nbits, out);
+    Sha256Buffer::finish_bits(st, last, nbits);
+    Sha256Buffer::output(st, out, st->truncated ? 7 : 8);
 }

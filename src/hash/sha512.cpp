@@ -8,10 +8,10 @@
 
 #include "core/wipe.h"
 #include "hash/bytes.h"
+#include "hash/md_buffer.h"
 
 using hashbytes::load_be64;
 using hashbytes::rotr64;
-using hashbytes::store_be64;
 
 namespace {
 
@@ -259,58 +259,18 @@ void sha384_init(Sha512State* st) noexcept {
     sha512_start(st, iv, 1);
 }
 
+using Sha512Buffer = MdBuffer<Sha512State, 128, 16, MdOrder::big, sha512_blocks>;
+
 void sha512_update(Sha512State* st, const uint8_t* data, std::size_t len) noexcept {
-    if (len == 0) return;
-    const uint64_t before = st->total_lo;
-    st->total_lo += len;
-    if (st->total_lo < before) ++st->total_hi;
-    if (st->buf_len != 0) {
-        std::size_t take = 128 - st->buf_len;
-        if (take > len) take = len;
-        std::memcpy(st->buf + st->buf_len, data, take);
-        st->buf_len += static_cast<uint32_t>(take);
-        data += take;
-        len -= take;
-        if (st->buf_len < 128) return;
-        sha512_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    if (len >= 128) {
-        sha512_blocks(st->h, data, len / 128);
-        data += len & ~static_cast<std::size_t>(127);
-        len &= 127;
-    }
-    if (len != 0) {
-        std::memcpy(st->buf, data, len);
-        st->buf_len = static_cast<uint32_t>(len);
-    }
+    Sha512Buffer::update(st, data, len);
 }
 
-static void sha512_pad(Sha512State* st, uint8_t pad_byte, unsigned extra_bits, uint8_t* out) noexcept {
-    // 128-bit length in bits: total * 8 + extra_bits.
-    const uint64_t bits_lo = (st->total_lo << 3) + extra_bits;
-    const uint64_t bits_hi = (st->total_hi << 3) | (st->total_lo >> 61);
-    st->buf[st->buf_len++] = pad_byte;
-    if (st->buf_len > 112) {
-        std::memset(st->buf + st->buf_len, 0, 128 - st->buf_len);
-        sha512_blocks(st->h, st->buf, 1);
-        st->buf_len = 0;
-    }
-    std::memset(st->buf + st->buf_len, 0, 112 - st->buf_len);
-    store_be64(st->buf + 112, bits_hi);
-    store_be64(st->buf + 120, bits_lo);
-    sha512_blocks(st->h, st->buf, 1);
-    const int words = st->truncated ? 6 : 8;
-    for (int i = 0; i < words; ++i) store_be64(out + 8 * i, st->h[i]);
-    secure_wipe_obj(*st);
+void sha512_final(Sha512State* st, uint8_t* out) noexcept {
+    Sha512Buffer::finish(st);
+    Sha512Buffer::output(st, out, st->truncated ? 6 : 8);
 }
-
-void sha512_final(Sha512State* st, uint8_t* out) noexcept { sha512_pad(st, 0x80, 0, out); }
 
 void sha512_final_bits(Sha512State* st, uint8_t last, unsigned nbits, uint8_t* out) noexcept {
-    if (nbits == 0) {
-        sha512_final(st, out);
-        return;
-    }
-    sha512_pad(st, static_cast<uint8_t>(last ^ (0x80u >> nbits)), nbits, out);
+    Sha512Buffer::finish_bits(st, last, nbits);
+    Sha512Buffer::output(st, out, st->truncated ? 6 : 8);
 }
