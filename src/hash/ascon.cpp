@@ -1,5 +1,5 @@
 // Ascon permutation with the round loop unrolled per round; hash and XOF
-// modes of the 1.2 specification (8-byte rate, big-endian).
+// modes of Ascon version 1.2 (8-byte rate, big-endian).
 #include "hash/ascon.h"
 
 #include <cstring>

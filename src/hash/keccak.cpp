@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "core/cpu.h"
 #include "core/wipe.h"
 #include "hash/bytes.h"
 
@@ -178,17 +179,12 @@ constexpr uint64_t kRoundConstants[24] = {
 void keccak_f1600_generic(uint64_t s[25]) noexcept { KECCAK_PERMUTE(KECCAK_ROUND_LC, ~, ~, ~, ~, ~, ~) }
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <cpuid.h>
 #define KECCAK_HAVE_BMI 1
 
 namespace {
 
-// True when the processor has BMI1 (andn) and BMI2 (rorx); checked once.
-bool cpu_has_bmi12() noexcept {
-    unsigned a, b, c, d;
-    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
-    return (b & (1u << 3)) != 0 && (b & (1u << 8)) != 0;
-}
+// True when the processor has BMI1 (andn) and BMI2 (rorx).
+bool cpu_has_bmi12() noexcept { return cpu_features().bmi1 && cpu_features().bmi2; }
 
 __attribute__((target("bmi,bmi2"))) void keccak_f1600_bmi(uint64_t s[25]) noexcept {
     KECCAK_PERMUTE(KECCAK_ROUND, , , , , , )

@@ -17,6 +17,7 @@
 #include <immintrin.h>
 #endif
 
+#include "core/cpu.h"
 #include "core/wipe.h"
 #include "hash/bytes.h"
 
@@ -143,10 +144,7 @@ Limbs26 mul26(const Limbs26& a, const Limbs26& b) noexcept {
     return d;
 }
 
-bool cpu_has_avx2() noexcept {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
+bool cpu_has_avx2() noexcept { return cpu_features().avx2; }
 
 #define POLY_AVX2 __attribute__((target("avx2")))
 

@@ -3,6 +3,7 @@
 // compressed straight from the caller's buffer.
 #include "hash/sha1.h"
 
+#include "core/cpu.h"
 #include "core/wipe.h"
 #include "hash/bytes.h"
 #include "hash/md_buffer.h"
@@ -43,19 +44,15 @@ using hashbytes::rotl32;
     R(b, c, d, e, a, (i) + 4);
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <cpuid.h>
 #include <immintrin.h>
 #define SHA1_HAVE_SHANI 1
 
 namespace {
 
-// True when the processor has the SHA extensions and SSE4.1 (checked once).
+// True when the processor has the SHA extensions, SSE4.1 and SSSE3.
 bool cpu_has_sha_ni() noexcept {
-    unsigned a, b, c, d;
-    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
-    const bool sse41 = (c & (1u << 19)) != 0, ssse3 = (c & (1u << 9)) != 0;
-    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
-    return sse41 && ssse3 && (b & (1u << 29)) != 0;
+    const CpuFeatures& f = cpu_features();
+    return f.sha && f.sse41 && f.ssse3;
 }
 
 // Twenty groups of four rounds. Group g adds its message words to the E

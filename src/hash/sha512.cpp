@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "core/cpu.h"
 #include "core/wipe.h"
 #include "hash/bytes.h"
 #include "hash/md_buffer.h"
@@ -100,20 +101,13 @@ void sha512_blocks_generic(uint64_t hv[8], const uint8_t* p, std::size_t nblocks
 }
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <cpuid.h>
 #include <immintrin.h>
 #define SHA512_HAVE_VECTOR 1
 
 namespace {
 
-// True when the processor has SSSE3 and BMI2 (checked once).
-bool cpu_has_ssse3_bmi2() noexcept {
-    unsigned a, b, c, d;
-    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
-    const bool ssse3 = (c & (1u << 9)) != 0;
-    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
-    return ssse3 && (b & (1u << 8)) != 0;
-}
+// True when the processor has SSSE3 and BMI2.
+bool cpu_has_ssse3_bmi2() noexcept { return cpu_features().ssse3 && cpu_features().bmi2; }
 
 #define SHA512_VEC __attribute__((target("ssse3,bmi2")))
 

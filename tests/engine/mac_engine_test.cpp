@@ -23,13 +23,13 @@ using tu::Bytes;
 
 // A test input written compactly: "hex:..." for bytes, "rep:XX*N" for N
 // copies of the byte XX, anything else for the text itself.
-Bytes input(const std::string& spec) {
-    if (spec.rfind("hex:", 0) == 0) return tu::from_hex(spec.substr(4));
-    if (spec.rfind("rep:", 0) == 0) {
-        const Bytes b = tu::from_hex(spec.substr(4, 2));
-        return Bytes(std::stoul(spec.substr(7)), b[0]);
+Bytes input(const std::string& text) {
+    if (text.rfind("hex:", 0) == 0) return tu::from_hex(text.substr(4));
+    if (text.rfind("rep:", 0) == 0) {
+        const Bytes b = tu::from_hex(text.substr(4, 2));
+        return Bytes(std::stoul(text.substr(7)), b[0]);
     }
-    return tu::bytes_of(spec);
+    return tu::bytes_of(text);
 }
 
 std::string hmac_hex(uint32_t code, const Bytes& key, const Bytes& msg) {
