@@ -12,7 +12,7 @@ tessa=build/main/tessa
 if (($# > 0)); then
   exec "$tessa" "$@"
 fi
-demo() { printf '\n$ tessa %s\n' "$*"; "$tessa" "$@"; }
+demo() { printf '\n$ tessa'; printf ' %q' "$@"; printf '\n'; "$tessa" "$@"; }
 demo version
 demo --help
 demo hex --text "Tessalib"
