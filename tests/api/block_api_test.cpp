@@ -19,23 +19,7 @@ namespace {
 
 const char* const kModeNames[] = {"ECB", "CBC", "CFB", "OFB", "CTR"};
 
-std::string b64_of(const Bytes& data) {
-    static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    uint32_t acc = 0;
-    int bits = 0;
-    for (uint8_t b : data) {
-        acc = (acc << 8) | b;
-        bits += 8;
-        while (bits >= 6) {
-            bits -= 6;
-            out.push_back(alphabet[(acc >> bits) & 63]);
-        }
-    }
-    if (bits > 0) out.push_back(alphabet[(acc << (6 - bits)) & 63]);
-    while (out.size() % 4 != 0) out.push_back('=');
-    return out;
-}
+std::string b64_of(const Bytes& data) { return tu::b64_reference(data); }
 
 // One family's exports behind a common shape. The byte forms take a key
 // length, which only BLF_ passes on.

@@ -18,24 +18,6 @@ namespace {
 constexpr char kFill = '#';        // marks bytes a call must not touch
 constexpr uint8_t kFillByte = 0xA5;
 
-std::string b64_reference(const tu::Bytes& data) {
-    // Bit-accumulator encoder, written independently of the engine.
-    static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    uint32_t acc = 0;
-    int bits = 0;
-    for (uint8_t b : data) {
-        acc = (acc << 8) | b;
-        bits += 8;
-        while (bits >= 6) {
-            bits -= 6;
-            out.push_back(alphabet[(acc >> bits) & 63]);
-        }
-    }
-    if (bits > 0) out.push_back(alphabet[(acc << (6 - bits)) & 63]);
-    while (out.size() % 4 != 0) out.push_back('=');
-    return out;
-}
 
 std::string encoded(std::size_t (*encode)(char*, std::size_t, const uint8_t*, std::size_t) noexcept,
                     const tu::Bytes& data, std::size_t room, std::size_t* result) {
@@ -317,7 +299,7 @@ TEST(CodecRoundTrip, RandomDataMatchesTheReferenceEncoders) {
         ASSERT_EQ(HexDecodeLenient(back.data(), back.size(), spaced.c_str()), len);
         ASSERT_EQ(tu::Bytes(back.begin(), back.begin() + len), data);
 
-        const std::string ref = b64_reference(data);
+        const std::string ref = tu::b64_reference(data);
         std::vector<char> b64(ref.size() + 1);
         ASSERT_EQ(B64Encode(b64.data(), b64.size(), data.data(), len), ref.size());
         ASSERT_EQ(std::string(b64.data()), ref);

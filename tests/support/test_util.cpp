@@ -36,6 +36,24 @@ std::string to_hex(const uint8_t* p, std::size_t n, bool upper) {
     return s;
 }
 
+std::string b64_reference(const Bytes& data) {
+    static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    uint32_t acc = 0;
+    int bits = 0;
+    for (uint8_t b : data) {
+        acc = (acc << 8) | b;
+        bits += 8;
+        while (bits >= 6) {
+            bits -= 6;
+            out.push_back(alphabet[(acc >> bits) & 63]);
+        }
+    }
+    if (bits > 0) out.push_back(alphabet[(acc << (6 - bits)) & 63]);
+    while (out.size() % 4 != 0) out.push_back('=');
+    return out;
+}
+
 std::string vector_path(const std::string& relative) {
     return std::string(TESSALIB_VECTOR_DIR) + "/" + relative;
 }

@@ -13,6 +13,9 @@ Bytes from_hex(const std::string& hex);
 // Upper-case / lower-case hex of bytes.
 std::string to_hex(const uint8_t* p, std::size_t n, bool upper = true);
 inline std::string to_hex(const Bytes& b, bool upper = true) { return to_hex(b.data(), b.size(), upper); }
+// Padded base64 of bytes (RFC 4648 alphabet), by a bit-accumulator encoder
+// written independently of the library's.
+std::string b64_reference(const Bytes& data);
 // Bytes of a text.
 inline Bytes bytes_of(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
