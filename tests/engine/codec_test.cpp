@@ -18,7 +18,6 @@ namespace {
 constexpr char kFill = '#';        // marks bytes a call must not touch
 constexpr uint8_t kFillByte = 0xA5;
 
-
 std::string encoded(std::size_t (*encode)(char*, std::size_t, const uint8_t*, std::size_t) noexcept,
                     const tu::Bytes& data, std::size_t room, std::size_t* result) {
     std::string buf(room + 4, kFill);
