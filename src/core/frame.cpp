@@ -1,5 +1,6 @@
 #include "core/frame.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -153,3 +154,15 @@ void* MemCalloc(std::size_t count, std::size_t elemSize) noexcept {
 }
 
 void MemFree(void* block) noexcept { std::free(block); }
+
+namespace {
+std::atomic<std::size_t> g_checked_limit{0};
+}  // namespace
+
+void mem_set_checked_limit(std::size_t limit) noexcept { g_checked_limit.store(limit); }
+
+void* MemAllocChecked(std::size_t size) noexcept {
+    const std::size_t limit = g_checked_limit.load(std::memory_order_relaxed);
+    if (limit != 0 && size > limit) return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}

@@ -23,9 +23,22 @@ int32_t RecordError(int32_t code) noexcept;
 // Guarded allocation: never returns null. A request above 0x3FFFFFFF bytes
 // (elements for MemCalloc), or a failed one, is reported as fatal and ends
 // the process with status 1. A size of 0 gives a 1-byte block.
+// For the library's own fixed-size needs only: a size that comes from a
+// caller goes to MemAllocChecked.
 void* MemAlloc(std::size_t size) noexcept;
 void* MemCalloc(std::size_t count, std::size_t elemSize) noexcept;
 void MemFree(void* block) noexcept;
+
+// Checked allocation for sizes that come from a caller: null when the block
+// cannot be had (the caller then returns MEMORY_ERROR in its own sign), never
+// a report and never the end of the process. A size of 0 gives a 1-byte
+// block. Free with MemFree.
+void* MemAllocChecked(std::size_t size) noexcept;
+
+// Test hook, reachable only through the internal static library: checked
+// allocations above `limit` bytes fail as if memory had run out. 0 removes
+// the limit.
+void mem_set_checked_limit(std::size_t limit) noexcept;
 
 // --- The export frame --------------------------------------------------------
 // Every framed export starts with frame_begin (or frame_begin_stir for the
@@ -44,6 +57,9 @@ inline int32_t frame_length(int32_t result) noexcept {
     if (result < 0) RecordError(result);
     return result;
 }
+// Engines report a failure as a negated code; the families whose exports
+// return positive codes turn the engine's result with this.
+inline int32_t positive_code(int32_t rc) noexcept { return rc < 0 ? -rc : rc; }
 // Handle class: on failure (handle 0) the family's init error is recorded.
 inline uint32_t frame_handle(uint32_t handle, int32_t initError) noexcept {
     if (handle == 0 && initError != 0) RecordError(initError);

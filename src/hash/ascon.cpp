@@ -5,11 +5,8 @@
 #include <cstring>
 
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 
-using hashbytes::load_be64;
-using hashbytes::rotr64;
-using hashbytes::store_be64;
 
 static inline void ascon_round(uint64_t& x0, uint64_t& x1, uint64_t& x2, uint64_t& x3, uint64_t& x4,
                                uint64_t c) noexcept {

@@ -9,11 +9,8 @@
 
 #include "core/cpu.h"
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 
-using hashbytes::load_le64;
-using hashbytes::rotl64;
-using hashbytes::store_le64;
 
 namespace {
 

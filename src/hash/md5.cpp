@@ -3,11 +3,9 @@
 #include "hash/md5.h"
 
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/md_buffer.h"
 
-using hashbytes::load_le32;
-using hashbytes::rotl32;
 
 // Each step's chain runs through b, the result of the step before; the
 // functions are written so that as little as possible waits for it. G's two

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 
 enum class MdOrder { little, big };
 
@@ -101,26 +101,26 @@ private:
         }
         std::memset(st->buf + st->buf_len, 0, kLenAt - st->buf_len);
         if constexpr (kOrder == MdOrder::little) {
-            hashbytes::store_le64(st->buf + kLenAt, bits_lo);
+            store_le64(st->buf + kLenAt, bits_lo);
         } else {
-            if constexpr (kLenBytes == 16) hashbytes::store_be64(st->buf + kLenAt, bits_hi);
-            hashbytes::store_be64(st->buf + kBlockLen - 8, bits_lo);
+            if constexpr (kLenBytes == 16) store_be64(st->buf + kLenAt, bits_hi);
+            store_be64(st->buf + kBlockLen - 8, bits_lo);
         }
         Compress(st->h, st->buf, 1);
     }
 
     static void store_word(uint8_t* p, uint32_t v) noexcept {
         if constexpr (kOrder == MdOrder::little) {
-            hashbytes::store_le32(p, v);
+            store_le32(p, v);
         } else {
-            hashbytes::store_be32(p, v);
+            store_be32(p, v);
         }
     }
     static void store_word(uint8_t* p, uint64_t v) noexcept {
         if constexpr (kOrder == MdOrder::little) {
-            hashbytes::store_le64(p, v);
+            store_le64(p, v);
         } else {
-            hashbytes::store_be64(p, v);
+            store_be64(p, v);
         }
     }
 };

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/hash_engine.h"
 #include "tessalib.h"
 
@@ -24,7 +24,7 @@ int64_t mgf1(uint8_t* out, std::size_t out_len, const uint8_t* seed, std::size_t
     std::size_t done = 0;
     for (uint32_t c = 0; done < out_len; ++c) {
         st = seeded;
-        hashbytes::store_be32(counter, c);
+        store_be32(counter, c);
         alg->update(&st, counter, sizeof counter);
         const std::size_t take = out_len - done < hlen ? out_len - done : hlen;
         if (take == hlen) {

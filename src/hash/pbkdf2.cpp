@@ -7,16 +7,16 @@
 #include <cstring>
 
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/hmac.h"
 #include "tessalib.h"
 
 namespace {
 
-inline void store_be(uint8_t* p, uint32_t v) noexcept { hashbytes::store_be32(p, v); }
-inline void store_be(uint8_t* p, uint64_t v) noexcept { hashbytes::store_be64(p, v); }
-inline void load_be(const uint8_t* p, uint32_t* v) noexcept { *v = hashbytes::load_be32(p); }
-inline void load_be(const uint8_t* p, uint64_t* v) noexcept { *v = hashbytes::load_be64(p); }
+inline void store_be(uint8_t* p, uint32_t v) noexcept { store_be32(p, v); }
+inline void store_be(uint8_t* p, uint64_t v) noexcept { store_be64(p, v); }
+inline void load_be(const uint8_t* p, uint32_t* v) noexcept { *v = load_be32(p); }
+inline void load_be(const uint8_t* p, uint64_t* v) noexcept { *v = load_be64(p); }
 
 // The raw compression function and chaining value of each hash family.
 struct Sha1Raw {
@@ -58,7 +58,7 @@ void derive_block(const HmacState& key, const HashState& salted, uint32_t index,
     alignas(16) uint8_t buf[Raw::kBlockLen];
     HashState st = salted;
     uint8_t be_index[4];
-    hashbytes::store_be32(be_index, index);
+    store_be32(be_index, index);
     alg->update(&st, be_index, sizeof be_index);
     alg->final(&st, buf);
     st = key.outer_key;
@@ -72,7 +72,7 @@ void derive_block(const HmacState& key, const HashState& salted, uint32_t index,
     // block, so the padding after U is the same for both and is written once.
     std::memset(buf + hlen, 0, Raw::kBlockLen - hlen);
     buf[hlen] = 0x80;
-    hashbytes::store_be64(buf + Raw::kBlockLen - 8, static_cast<uint64_t>(Raw::kBlockLen + hlen) * 8);
+    store_be64(buf + Raw::kBlockLen - 8, static_cast<uint64_t>(Raw::kBlockLen + hlen) * 8);
 
     Word hin[Raw::kStateWords], hout[Raw::kStateWords], h[Raw::kStateWords];
     std::memcpy(hin, Raw::chain(key.inner_key), sizeof hin);

@@ -5,11 +5,9 @@
 #include "hash/ripemd160.h"
 
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/md_buffer.h"
 
-using hashbytes::load_le32;
-using hashbytes::rotl32;
 
 #define RMD_F1(x, y, z) ((x) ^ ((y) ^ (z)))
 #define RMD_F2(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))

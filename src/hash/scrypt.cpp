@@ -19,7 +19,7 @@
 #endif
 
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/hash_engine.h"
 #include "hash/pbkdf2.h"
 #include "tessalib.h"
@@ -126,10 +126,10 @@ void block_mix_xor(const uint32_t* a, const uint32_t* b, uint32_t* out, std::siz
 struct ScalarCore {
     static constexpr int kWord0 = 0, kWord1 = 1;  // where words 0 and 1 of a sub-block are kept
     static void load(uint32_t* x, const uint8_t* p) noexcept {
-        for (int k = 0; k < 16; ++k) x[k] = hashbytes::load_le32(p + 4 * k);
+        for (int k = 0; k < 16; ++k) x[k] = load_le32(p + 4 * k);
     }
     static void store(uint8_t* p, const uint32_t* x) noexcept {
-        for (int k = 0; k < 16; ++k) hashbytes::store_le32(p + 4 * k, x[k]);
+        for (int k = 0; k < 16; ++k) store_le32(p + 4 * k, x[k]);
     }
     static void mix(const uint32_t* in, const uint32_t* in2, uint32_t* out, std::size_t r, uint32_t* x,
                     uint32_t* t) noexcept {
@@ -154,10 +154,10 @@ struct SseCore {
     static constexpr int kOrder[16] = {0, 5, 10, 15, 4, 9, 14, 3, 8, 13, 2, 7, 12, 1, 6, 11};
     static constexpr int kWord0 = 0, kWord1 = 13;
     static void load(uint32_t* x, const uint8_t* p) noexcept {
-        for (int k = 0; k < 16; ++k) x[k] = hashbytes::load_le32(p + 4 * kOrder[k]);
+        for (int k = 0; k < 16; ++k) x[k] = load_le32(p + 4 * kOrder[k]);
     }
     static void store(uint8_t* p, const uint32_t* x) noexcept {
-        for (int k = 0; k < 16; ++k) hashbytes::store_le32(p + 4 * kOrder[k], x[k]);
+        for (int k = 0; k < 16; ++k) store_le32(p + 4 * kOrder[k], x[k]);
     }
     static __m128i rotl(__m128i v, int n) noexcept {
         return _mm_or_si128(_mm_slli_epi32(v, n), _mm_srli_epi32(v, 32 - n));

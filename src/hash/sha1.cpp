@@ -5,11 +5,9 @@
 
 #include "core/cpu.h"
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/md_buffer.h"
 
-using hashbytes::load_be32;
-using hashbytes::rotl32;
 
 #define SHA1_W(i) \
     (w[(i) & 15] = rotl32(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ w[(i) & 15], 1))

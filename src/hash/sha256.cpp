@@ -7,11 +7,9 @@
 
 #include "core/cpu.h"
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/md_buffer.h"
 
-using hashbytes::load_be32;
-using hashbytes::rotr32;
 
 namespace {
 

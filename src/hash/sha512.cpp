@@ -8,11 +8,9 @@
 
 #include "core/cpu.h"
 #include "core/wipe.h"
-#include "hash/bytes.h"
+#include "core/endian.h"
 #include "hash/md_buffer.h"
 
-using hashbytes::load_be64;
-using hashbytes::rotr64;
 
 namespace {
 

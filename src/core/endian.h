@@ -1,10 +1,9 @@
-// Byte-order loads and stores and rotations shared by the hash engines.
-// Loads go through memcpy, so any alignment is fine.
+// Byte-order loads and stores and rotations, for every engine. Loads and
+// stores go through memcpy, so any alignment is fine; the compiler turns
+// them into single moves (and a byte swap where the order differs).
 #pragma once
 #include <cstdint>
 #include <cstring>
-
-namespace hashbytes {
 
 inline uint32_t load_be32(const uint8_t* p) noexcept {
     uint32_t v;
@@ -78,5 +77,3 @@ inline uint32_t rotl32(uint32_t x, unsigned n) noexcept { return (x << n) | (x >
 inline uint32_t rotr32(uint32_t x, unsigned n) noexcept { return (x >> n) | (x << ((32 - n) & 31)); }
 inline uint64_t rotl64(uint64_t x, unsigned n) noexcept { return (x << n) | (x >> ((64 - n) & 63)); }
 inline uint64_t rotr64(uint64_t x, unsigned n) noexcept { return (x >> n) | (x << ((64 - n) & 63)); }
-
-}  // namespace hashbytes
