@@ -1,5 +1,7 @@
-// Constant-time helpers. Every tag, MAC, padding and integrity comparison
-// goes through these; no branch or index depends on the compared bytes.
+// Constant-time helpers: masks, selection and comparison in which no branch
+// and no memory index depends on the values compared. A comparison that
+// involves secret data (a key against a table of weak keys, a tag, a MAC,
+// padding, a check value) uses ct_memeq, never memcmp.
 #pragma once
 #include <cstddef>
 #include <cstdint>

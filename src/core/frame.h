@@ -7,12 +7,10 @@
 #include "core/workspace.h"
 #include "tessalib.h"
 
-// Number of entries of the table of registered thread blocks.
-constexpr int kThreadTableSize = 1088;
-
 // The calling thread's block, created (zero-filled) on first need and entered
-// in the thread table. Without memory it returns the shared fallback block.
-// Never fails, never records an error.
+// in the thread table (core/thread_blocks.h). Without memory, and outside the
+// module's life (before load-time set-up, after unload), it returns the shared
+// fallback block. Never fails, never records an error.
 ThreadState* GetThreadState() noexcept;
 ThreadWorkspace* GetThreadWorkspace() noexcept;
 
@@ -65,19 +63,3 @@ inline uint32_t frame_handle(uint32_t handle, int32_t initError) noexcept {
     if (handle == 0 && initError != 0) RecordError(initError);
     return handle;
 }
-
-// --- Thread table (lifecycle and tests) ------------------------------------
-// Enters a block in the first empty entry; false when the table is full.
-bool thread_table_enter(ThreadState* block) noexcept;
-// Empties the entry holding block, if any.
-void thread_table_remove(ThreadState* block) noexcept;
-// Frees (after wiping) every block still entered. Used at unload.
-void thread_table_free_all() noexcept;
-// Number of blocks currently entered.
-int thread_table_count() noexcept;
-// The shared fallback block used when a thread's own block cannot be made.
-ThreadState* fallback_state() noexcept;
-// Allocates a zero-filled block without any fatal report; null on failure.
-ThreadState* thread_block_new() noexcept;
-// Wipes and frees a block (never the fallback block).
-void thread_block_free(ThreadState* block) noexcept;

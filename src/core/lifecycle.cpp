@@ -1,8 +1,7 @@
 #include "core/lifecycle.h"
 
 #include "core/fatal.h"
-#include "core/frame.h"
-#include "core/wipe.h"
+#include "core/thread_blocks.h"
 #include "platform/platform.h"
 #include "rng/stir.h"
 
@@ -14,7 +13,6 @@ void* g_module = nullptr;
 bool module_is_attached() noexcept { return g_attached; }
 void* module_handle() noexcept { return g_module; }
 
-// The checks below pass until their subsystems provide them.
 bool SelfIntegrityTest() noexcept { return true; }
 bool PowerUpTestsPass() noexcept { return true; }
 bool RngHealthCheckPasses() noexcept { return true; }
@@ -22,7 +20,7 @@ bool RngHealthCheckPasses() noexcept { return true; }
 bool ModuleProcessAttach(void* moduleHandle) noexcept {
     g_module = moduleHandle;
     plat::lock_init();
-    if (!plat::tls_alloc()) {
+    if (!thread_slot_open()) {
         plat::lock_destroy();
         return false;
     }
@@ -46,36 +44,23 @@ bool ModuleProcessAttach(void* moduleHandle) noexcept {
 
 bool ModuleThreadAttach() noexcept {
     if (!g_attached) return false;
-    ThreadState* block = thread_block_new();
+    ThreadState* block = thread_block_own();
     if (block == nullptr) return false;
-    plat::tls_set(block);
-    thread_table_enter(block);
     // The thread's first entropy sample.
     RngStir(&block->workspace.rng, RNG_STIR_FAST);
     return true;
 }
 
 void ModuleThreadDetach(void* block) noexcept {
-    ThreadState* ts = static_cast<ThreadState*>(block);
     // A thread that never had a block of its own (or ran on the shared
-    // fallback block) leaves nothing to free.
-    if (ts == nullptr || ts == fallback_state()) return;
-    secure_wipe_obj(ts->workspace.rng);
-    thread_table_remove(ts);
-    thread_block_free(ts);
-    if (g_attached) plat::tls_set(nullptr);
+    // fallback block) leaves nothing to free. A block is wiped whole when it
+    // is freed, its generator state with it.
+    thread_block_release(static_cast<ThreadState*>(block));
 }
 
 void ModuleProcessDetach() noexcept {
     if (!g_attached) return;
-    void* own = plat::tls_get();
-    if (own != nullptr) {
-        thread_table_remove(static_cast<ThreadState*>(own));
-        thread_block_free(static_cast<ThreadState*>(own));
-        plat::tls_set(nullptr);
-    }
-    thread_table_free_all();
+    thread_slot_close();
     g_attached = false;
-    plat::tls_free();
     plat::lock_destroy();
 }

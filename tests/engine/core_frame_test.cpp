@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/frame.h"
 #include "core/lifecycle.h"
+#include "core/thread_blocks.h"
 #include "tessalib.h"
 
 TEST(ErrorTable, RowsAreInLookupOrderWithUniqueCodes) {

@@ -11,6 +11,7 @@
 #include "core/fatal.h"
 #include "core/frame.h"
 #include "core/lifecycle.h"
+#include "core/thread_blocks.h"
 #include "platform/platform.h"
 #include "test_util.h"
 
