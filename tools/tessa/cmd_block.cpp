@@ -6,17 +6,10 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 #include "tessa.h"
 #include "tessalib.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 struct Algorithm {
     const char* names[3];  // what may follow --alg (lower case)
@@ -43,28 +36,8 @@ const Algorithm* find_algorithm(std::string name) {
     return nullptr;
 }
 
-// Overwrites a buffer that held a key, an IV or plaintext.
-void wipe(Bytes& b) {
-    volatile unsigned char* p = b.data();
-    for (std::size_t i = 0; i < b.size(); ++i) p[i] = 0;
-}
-
-// Hex from the command line: digits of either case; spaces, colons and dashes
-// between them are allowed. An odd number of digits is refused.
-bool parse_hex(const std::string& text, Bytes* out) {
-    std::vector<char> digits(text.size() + 1);
-    const int32_t n = CNV_HexFilter(digits.data(), text.c_str(), static_cast<int32_t>(text.size()));
-    if (n < 0 || n % 2 != 0) return false;
-    for (char c : text)
-        if (!std::strchr("0123456789abcdefABCDEF :-\t\r\n", c)) return false;
-    out->assign(static_cast<std::size_t>(n / 2) + 1, 0);
-    const int32_t got = CNV_BytesFromHexStr(out->data(), n / 2, text.c_str());
-    if (got != n / 2) return false;
-    out->resize(static_cast<std::size_t>(got));
-    return true;
-}
-
-bool parse_b64(const std::string& text, Bytes* out) {
+bool parse_b64(const std::string& text, tessa::Bytes* out) {
+    if (text.find('\0') != std::string::npos) return false;
     const int32_t n = CNV_BytesFromB64Str(nullptr, 0, text.c_str());
     if (n < 0) return false;
     out->assign(static_cast<std::size_t>(n) + 1, 0);
@@ -76,55 +49,47 @@ bool parse_b64(const std::string& text, Bytes* out) {
 
 // The data: --text STRING, --hex HEX, --b64 TEXT, or FILE / - read as raw
 // bytes (--in hex or --in b64 read it as text of that kind).
-int get_data(const char* cmd, const tessa::Args& args, Bytes* data) {
+int get_data(const char* cmd, const tessa::Options& opts, tessa::Bytes* data) {
+    const tessa::Args& pos = opts.positionals();
+    const int given = (opts.has("--text") ? 1 : 0) + (opts.has("--hex") ? 1 : 0) + (opts.has("--b64") ? 1 : 0) +
+                      (pos.empty() ? 0 : 1);
+    if (given != 1 || pos.size() > 1)
+        return tessa::usage_error(cmd,
+                                  "give one of --text STRING, --hex HEX, --b64 TEXT, a FILE or - for standard input");
     std::string raw;
     std::string kind = "raw";
-    if (tessa::has_flag(args, "--text")) {
-        raw = tessa::option_value(args, "--text");
-    } else if (tessa::has_flag(args, "--hex")) {
-        raw = tessa::option_value(args, "--hex");
+    if (opts.has("--text")) {
+        raw = opts.value("--text");
+    } else if (opts.has("--hex")) {
+        raw = opts.value("--hex");
         kind = "hex";
-    } else if (tessa::has_flag(args, "--b64")) {
-        raw = tessa::option_value(args, "--b64");
+    } else if (opts.has("--b64")) {
+        raw = opts.value("--b64");
         kind = "b64";
     } else {
-        const tessa::Args pos =
-            tessa::positionals(args, {"--alg", "--key", "--iv", "--mode", "--in", "--to", "--out"});
-        if (pos.empty()) {
-            std::fprintf(stderr, "tessa %s: give --text STRING, --hex HEX, --b64 TEXT, a FILE or - for standard input\n",
-                         cmd);
-            return 2;
-        }
-        if (!tessa::read_input(pos[0], &raw)) {
-            std::fprintf(stderr, "tessa %s: cannot read %s\n", cmd, pos[0].c_str());
-            return 1;
-        }
-        kind = tessa::has_flag(args, "--in") ? tessa::option_value(args, "--in") : "raw";
+        kind = opts.value_or("--in", "raw");
+        if (kind != "raw" && kind != "hex" && kind != "b64")
+            return tessa::usage_error(cmd, "--in takes raw, hex or b64");
+        if (const int status = tessa::read_input(cmd, pos[0], &raw)) return status;
     }
-    if (raw.size() > static_cast<std::size_t>(INT32_MAX)) {
-        std::fprintf(stderr, "tessa %s: the input is too large\n", cmd);
-        return 1;
-    }
+    // Text typed on the command line that does not decode is bad usage; a
+    // file that does not is bad data.
+    const auto refuse = [&](const char* why) {
+        return pos.empty() ? tessa::usage_error(cmd, why) : tessa::fail(cmd, why);
+    };
     if (kind == "raw") {
         data->assign(raw.begin(), raw.end());
     } else if (kind == "hex") {
-        if (!parse_hex(raw, data)) {
-            std::fprintf(stderr, "tessa %s: the data is not an even number of hex digits\n", cmd);
-            return 1;
-        }
-    } else if (kind == "b64") {
-        if (!parse_b64(raw, data)) {
-            std::fprintf(stderr, "tessa %s: the data is not base64\n", cmd);
-            return 1;
-        }
-    } else {
-        std::fprintf(stderr, "tessa %s: --in takes raw, hex or b64\n", cmd);
-        return 2;
+        if (!tessa::hex_bytes(raw, data))
+            return refuse("the data is not whole bytes of hex (an even number of hex digits)");
+    } else if (!parse_b64(raw, data)) {
+        return refuse("the data is not base64");
     }
+    tessa::wipe(raw);
     return 0;
 }
 
-int write_result(const char* cmd, const tessa::Args& args, const Bytes& data, const std::string& to) {
+int write_result(const char* cmd, const tessa::Options& opts, const tessa::Bytes& data, const std::string& to) {
     std::string text;
     if (to == "hex" || to == "b64") {
         const bool hex = to == "hex";
@@ -138,36 +103,16 @@ int write_result(const char* cmd, const tessa::Args& args, const Bytes& data, co
         if (n < 0) return tessa::report_error(cmd, n);
         text.assign(buf.data(), static_cast<std::size_t>(n));
         text.push_back('\n');
-    } else if (to == "raw" || to == "text") {
+    } else {
         text.assign(data.begin(), data.end());
         if (to == "text") text.push_back('\n');
-    } else {
-        std::fprintf(stderr, "tessa %s: --to takes hex, b64, raw or text\n", cmd);
-        return 2;
     }
-    const std::string out = tessa::option_value(args, "--out");
-    std::FILE* f = stdout;
-    if (!out.empty()) {
-        f = std::fopen(out.c_str(), "wb");
-        if (f == nullptr) {
-            std::fprintf(stderr, "tessa %s: cannot create %s\n", cmd, out.c_str());
-            return 1;
-        }
-    } else {
-#if defined(_WIN32)
-        _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    }
-    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    const bool closed = (f == stdout) ? std::fflush(f) == 0 : std::fclose(f) == 0;
-    if (!ok || !closed) {
-        std::fprintf(stderr, "tessa %s: write failed\n", cmd);
-        return 1;
-    }
-    return 0;
+    const int status = tessa::write_output(cmd, opts.value("--out"), text.data(), text.size());
+    tessa::wipe(text);
+    return status;
 }
 
-int32_t run_cipher(const Algorithm& alg, Bytes& data, const Bytes& key, bool encrypt, const char* mode,
+int32_t run_cipher(const Algorithm& alg, tessa::Bytes& data, const tessa::Bytes& key, bool encrypt, const char* mode,
                    const unsigned char* iv) {
     unsigned char* d = data.data();
     const int32_t n = static_cast<int32_t>(data.size());
@@ -187,57 +132,60 @@ int32_t run_cipher(const Algorithm& alg, Bytes& data, const Bytes& key, bool enc
     return BAD_PARAM_ERROR;
 }
 
-int run(const char* cmd, bool encrypt, const tessa::Args& args) {
-    const std::string alg_name = tessa::option_value(args, "--alg");
+int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
+    const std::string alg_name = opts.value("--alg");
     const Algorithm* alg = find_algorithm(alg_name);
-    if (alg == nullptr) {
-        std::fprintf(stderr, "tessa %s: --alg takes aes128, aes192, aes256, des, tdea or blowfish%s%s\n", cmd,
-                     alg_name.empty() ? "" : ", not ", alg_name.c_str());
-        return 2;
-    }
-    Bytes key, iv;
-    if (!parse_hex(tessa::option_value(args, "--key"), &key) || key.empty()) {
-        std::fprintf(stderr, "tessa %s: give the key as hex with --key\n", cmd);
-        return 2;
-    }
+    if (alg == nullptr)
+        return tessa::usage_error(cmd, "--alg takes aes128, aes192, aes256, des, tdea or blowfish" +
+                                           (opts.has("--alg") ? ", not " + alg_name : std::string()));
+    const std::string to = opts.value_or("--to", "hex");
+    if (to != "hex" && to != "b64" && to != "raw" && to != "text")
+        return tessa::usage_error(cmd, "--to takes hex, b64, raw or text");
+    tessa::Bytes key, iv;
+    if (!tessa::hex_bytes(opts.value("--key"), &key) || key.empty())
+        return tessa::usage_error(cmd, "give the key as whole bytes of hex with --key");
     if (alg->key_len != 0 && key.size() != alg->key_len) {
-        std::fprintf(stderr, "tessa %s: %s needs a %zu-byte key (%zu hex digits), not %zu bytes\n", cmd, alg->title,
-                     alg->key_len, 2 * alg->key_len, key.size());
-        wipe(key);
-        return 1;
+        char why[128];
+        std::snprintf(why, sizeof why, "%s needs a %zu-byte key (%zu hex digits), not %zu bytes", alg->title,
+                      alg->key_len, 2 * alg->key_len, key.size());
+        tessa::wipe(key);
+        return tessa::fail(cmd, why);
     }
-    const std::string mode = tessa::has_flag(args, "--mode") ? tessa::option_value(args, "--mode") : "ECB";
-    const bool has_iv = tessa::has_flag(args, "--iv");
-    if (has_iv && (!parse_hex(tessa::option_value(args, "--iv"), &iv) || iv.size() != alg->block)) {
-        std::fprintf(stderr, "tessa %s: the IV of %s is %zu bytes (%zu hex digits)\n", cmd, alg->title, alg->block,
-                     2 * alg->block);
-        wipe(key);
-        return 1;
+    const std::string mode = opts.value_or("--mode", "ECB");
+    const bool has_iv = opts.has("--iv");
+    if (has_iv && (!tessa::hex_bytes(opts.value("--iv"), &iv) || iv.size() != alg->block)) {
+        char why[128];
+        std::snprintf(why, sizeof why, "the IV of %s is %zu bytes (%zu hex digits)", alg->title, alg->block,
+                      2 * alg->block);
+        tessa::wipe(key);
+        return tessa::fail(cmd, why);
     }
-    Bytes data;
-    if (const int status = get_data(cmd, args, &data)) {
-        wipe(key);
+    tessa::Bytes data;
+    if (const int status = get_data(cmd, opts, &data)) {
+        tessa::wipe(key);
         return status;
     }
     data.reserve(data.size() + 1);  // a real buffer even for no data
     const int32_t rc = run_cipher(*alg, data, key, encrypt, mode.c_str(), has_iv ? iv.data() : nullptr);
-    wipe(key);
-    wipe(iv);
+    tessa::wipe(key);
+    tessa::wipe(iv);
     if (rc != 0) {
-        wipe(data);
-        if (rc == BAD_LENGTH_ERROR)
-            std::fprintf(stderr, "tessa %s: ECB and CBC need a multiple of %zu bytes; CFB, OFB and CTR take any length\n",
-                         cmd, alg->block);
-        return tessa::report_error(cmd, rc);
+        tessa::wipe(data);
+        char hint[128];
+        std::snprintf(hint, sizeof hint, "ECB and CBC need a multiple of %zu bytes; CFB, OFB and CTR take any length",
+                      alg->block);
+        return tessa::report_error(cmd, rc, rc == BAD_LENGTH_ERROR ? hint : nullptr);
     }
-    const std::string to = tessa::has_flag(args, "--to") ? tessa::option_value(args, "--to") : "hex";
-    const int status = write_result(cmd, args, data, to);
-    wipe(data);
+    const int status = write_result(cmd, opts, data, to);
+    tessa::wipe(data);
     return status;
 }
 
-int cmd_encrypt(const tessa::Args& args) { return run("encrypt", true, args); }
-int cmd_decrypt(const tessa::Args& args) { return run("decrypt", false, args); }
+int cmd_encrypt(const tessa::Options& opts) { return run("encrypt", true, opts); }
+int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts); }
+
+// The options both commands take.
+#define BLOCK_VALUED {"--alg", "--key", "--mode", "--iv", "--text", "--hex", "--b64", "--in", "--to", "--out"}
 
 #define BLOCK_USAGE_BODY                                                                                       \
     "  --alg ALG     aes128, aes192, aes256, des, tdea (Triple DES) or blowfish\n"                              \
@@ -273,7 +221,7 @@ TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any 
                "      --hex 00112233445566778899AABBCCDDEEFF\n"
                "  tessa encrypt --alg aes256 --mode ctr --key <64 hex digits> --iv <32 hex digits> \\\n"
                "      --text 'attack at dawn' --to b64\n",
-               cmd_encrypt});
+               BLOCK_VALUED, {}, cmd_encrypt});
 TESSA_COMMAND({"decrypt", "decrypt with AES, DES, Triple DES or Blowfish in any mode",
                "usage: tessa decrypt --alg ALG --key HEX [--mode MODE] [--iv HEX] DATA [--to FORMAT] [--out FILE]\n"
                "\n"
@@ -283,6 +231,6 @@ TESSA_COMMAND({"decrypt", "decrypt with AES, DES, Triple DES or Blowfish in any 
                "Example:\n"
                "  tessa decrypt --alg des --mode cbc --key 0123456789ABCDEF --iv 1234567890ABCDEF \\\n"
                "      --hex E5C7CDDE872BF27C43E934008C389C0F683788499A7C05F6 --to text\n",
-               cmd_decrypt});
+               BLOCK_VALUED, {}, cmd_decrypt});
 
 }  // namespace

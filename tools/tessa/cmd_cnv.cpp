@@ -5,77 +5,31 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 #include "tessa.h"
 #include "tessalib.h"
 
 namespace {
 
 // The command's input: --text STRING, else the bytes of FILE or standard
-// input ("-"). Returns 0, or the exit status after printing the reason:
-// 2 when no input was named, 1 when it cannot be used.
-int get_input(const char* cmd, const tessa::Args& args, std::string* data) {
-    if (tessa::has_flag(args, "--text")) {
-        *data = tessa::option_value(args, "--text");
+// input ("-"). Returns 0, or the exit status after printing the reason.
+int get_input(const char* cmd, const tessa::Options& opts, std::string* data) {
+    const tessa::Args& pos = opts.positionals();
+    if (opts.has("--text")) {
+        if (!pos.empty()) return tessa::usage_error(cmd, "give --text or a FILE, not both");
+        *data = opts.value("--text");
         return 0;
     }
-    const tessa::Args pos = tessa::positionals(args, {"--text", "--out"});
-    if (pos.empty()) {
-        std::fprintf(stderr, "tessa %s: give a FILE, - for standard input, or --text STRING\n", cmd);
-        return 2;
-    }
-    if (!tessa::read_input(pos[0], data)) {
-        std::fprintf(stderr, "tessa %s: cannot read %s\n", cmd, pos[0].c_str());
-        return 1;
-    }
-    if (data->size() > static_cast<std::size_t>(INT32_MAX)) {
-        std::fprintf(stderr, "tessa %s: %s is too large\n", cmd, pos[0].c_str());
-        return 1;
-    }
-    return 0;
-}
-
-// Writes bytes to the file named by --out, else to standard output.
-int write_output(const char* cmd, const tessa::Args& args, const char* data, std::size_t len) {
-    const std::string out = tessa::option_value(args, "--out");
-    std::FILE* f = stdout;
-    if (!out.empty()) {
-        f = std::fopen(out.c_str(), "wb");
-        if (f == nullptr) {
-            std::fprintf(stderr, "tessa %s: cannot create %s\n", cmd, out.c_str());
-            return 1;
-        }
-    } else {
-#if defined(_WIN32)
-        _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    }
-    const bool ok = std::fwrite(data, 1, len, f) == len;
-    const bool closed = (f == stdout) ? std::fflush(f) == 0 : std::fclose(f) == 0;
-    if (!ok || !closed) {
-        std::fprintf(stderr, "tessa %s: write failed\n", cmd);
-        return 1;
-    }
-    return 0;
-}
-
-// Text commands end their output with a line break.
-int print_line(const std::string& text) {
-    std::printf("%s\n", text.c_str());
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    if (pos.size() != 1) return tessa::usage_error(cmd, "give one FILE, - for standard input, or --text STRING");
+    return tessa::read_input(cmd, pos[0], data);
 }
 
 using EncodeFn = int32_t(TESSALIB_CALL*)(char*, int32_t, const unsigned char*, int32_t);
 using DecodeFn = int32_t(TESSALIB_CALL*)(unsigned char*, int32_t, const char*);
 using FilterFn = int32_t(TESSALIB_CALL*)(char*, const char*, int32_t);
 
-int run_encode(const char* cmd, EncodeFn encode, const tessa::Args& args) {
+int run_encode(const char* cmd, EncodeFn encode, const tessa::Options& opts) {
     std::string data;
-    if (const int status = get_input(cmd, args, &data)) return status;
+    if (const int status = get_input(cmd, opts, &data)) return status;
     const auto* in = reinterpret_cast<const unsigned char*>(data.c_str());
     const auto in_len = static_cast<int32_t>(data.size());
     const int32_t needed = encode(nullptr, 0, in, in_len);
@@ -83,49 +37,43 @@ int run_encode(const char* cmd, EncodeFn encode, const tessa::Args& args) {
     std::vector<char> text(static_cast<std::size_t>(needed) + 1);
     const int32_t n = encode(text.data(), needed, in, in_len);
     if (n < 0) return tessa::report_error(cmd, n);
-    return print_line(std::string(text.data(), static_cast<std::size_t>(n)));
+    return tessa::write_line(cmd, std::string(text.data(), static_cast<std::size_t>(n)));
 }
 
-int run_decode(const char* cmd, DecodeFn decode, const tessa::Args& args) {
+int run_decode(const char* cmd, DecodeFn decode, const tessa::Options& opts) {
     std::string text;
-    if (const int status = get_input(cmd, args, &text)) return status;
-    if (text.find('\0') != std::string::npos) {
-        std::fprintf(stderr, "tessa %s: the input holds a NUL byte\n", cmd);
-        return 1;
-    }
+    if (const int status = get_input(cmd, opts, &text)) return status;
+    if (text.find('\0') != std::string::npos) return tessa::fail(cmd, "the input holds a NUL byte");
     const int32_t needed = decode(nullptr, 0, text.c_str());
     if (needed < 0) return tessa::report_error(cmd, needed);
     std::vector<unsigned char> bytes(static_cast<std::size_t>(needed) + 1);
     const int32_t n = decode(bytes.data(), needed, text.c_str());
     if (n < 0) return tessa::report_error(cmd, n);
-    return write_output(cmd, args, reinterpret_cast<const char*>(bytes.data()), static_cast<std::size_t>(n));
+    return tessa::write_output(cmd, opts.value("--out"), bytes.data(), static_cast<std::size_t>(n));
 }
 
-int run_filter(const char* cmd, FilterFn filter, const tessa::Args& args) {
+int run_filter(const char* cmd, FilterFn filter, const tessa::Options& opts) {
     std::string text;
-    if (const int status = get_input(cmd, args, &text)) return status;
+    if (const int status = get_input(cmd, opts, &text)) return status;
     std::vector<char> out(text.size() + 1);
     const int32_t n = filter(out.data(), text.c_str(), static_cast<int32_t>(text.size()));
     if (n < 0) return tessa::report_error(cmd, n);
-    return print_line(std::string(out.data(), static_cast<std::size_t>(n)));
+    return tessa::write_line(cmd, std::string(out.data(), static_cast<std::size_t>(n)));
 }
 
-int cmd_hex(const tessa::Args& args) { return run_encode("hex", CNV_HexStrFromBytes, args); }
-int cmd_b64(const tessa::Args& args) { return run_encode("b64", CNV_B64StrFromBytes, args); }
-int cmd_unhex(const tessa::Args& args) { return run_decode("unhex", CNV_BytesFromHexStr, args); }
-int cmd_unb64(const tessa::Args& args) { return run_decode("unb64", CNV_BytesFromB64Str, args); }
-int cmd_hexfilter(const tessa::Args& args) { return run_filter("hexfilter", CNV_HexFilter, args); }
-int cmd_b64filter(const tessa::Args& args) { return run_filter("b64filter", CNV_B64Filter, args); }
+int cmd_hex(const tessa::Options& opts) { return run_encode("hex", CNV_HexStrFromBytes, opts); }
+int cmd_b64(const tessa::Options& opts) { return run_encode("b64", CNV_B64StrFromBytes, opts); }
+int cmd_unhex(const tessa::Options& opts) { return run_decode("unhex", CNV_BytesFromHexStr, opts); }
+int cmd_unb64(const tessa::Options& opts) { return run_decode("unb64", CNV_BytesFromB64Str, opts); }
+int cmd_hexfilter(const tessa::Options& opts) { return run_filter("hexfilter", CNV_HexFilter, opts); }
+int cmd_b64filter(const tessa::Options& opts) { return run_filter("b64filter", CNV_B64Filter, opts); }
 
 // UTF-16LE to UTF-8. The library converts 0-terminated texts, so the input is
 // converted a run at a time between 0 units, each of which becomes a NUL byte.
-int cmd_utf8(const tessa::Args& args) {
+int cmd_utf8(const tessa::Options& opts) {
     std::string data;
-    if (const int status = get_input("utf8", args, &data)) return status;
-    if (data.size() % 2 != 0) {
-        std::fprintf(stderr, "tessa utf8: the input is not UTF-16: it has an odd number of bytes\n");
-        return 1;
-    }
+    if (const int status = get_input("utf8", opts, &data)) return status;
+    if (data.size() % 2 != 0) return tessa::fail("utf8", "the input is not UTF-16: it has an odd number of bytes");
     std::vector<uint16_t> units;
     units.reserve(data.size() / 2 + 1);
     for (std::size_t i = 0; i < data.size(); i += 2)
@@ -149,7 +97,7 @@ int cmd_utf8(const tessa::Args& args) {
         if (end + 1 < units.size()) out.push_back('\0');  // a 0 unit inside the input
         start = end + 1;
     }
-    return write_output("utf8", args, out.data(), out.size());
+    return tessa::write_output("utf8", opts.value("--out"), out.data(), out.size());
 }
 
 TESSA_COMMAND({"hex", "bytes to upper-case hex",
@@ -159,7 +107,7 @@ TESSA_COMMAND({"hex", "bytes to upper-case hex",
                "hexadecimal on one line.\n"
                "\n"
                "  tessa hex --text abc      ->  616263\n",
-               cmd_hex});
+               {"--text"}, {}, cmd_hex});
 TESSA_COMMAND({"unhex", "hex text to bytes",
                "usage: tessa unhex FILE | - | --text STRING [--out FILE]\n"
                "\n"
@@ -168,7 +116,7 @@ TESSA_COMMAND({"unhex", "hex text to bytes",
                "\"de:ad be-ef\" gives the four bytes DE AD BE EF; a last lone digit is dropped.\n"
                "Any other character (a letter after F, as in \"0x12\", a control character or a\n"
                "non-ASCII byte) is refused with INVALID_DATA_ERROR.\n",
-               cmd_unhex});
+               {"--text", "--out"}, {}, cmd_unhex});
 TESSA_COMMAND({"b64", "bytes to base64",
                "usage: tessa b64 FILE | - | --text STRING\n"
                "\n"
@@ -176,7 +124,7 @@ TESSA_COMMAND({"b64", "bytes to base64",
                "(RFC 4648 alphabet, no line breaks) on one line.\n"
                "\n"
                "  tessa b64 --text foob     ->  Zm9vYg==\n",
-               cmd_b64});
+               {"--text"}, {}, cmd_b64});
 TESSA_COMMAND({"unb64", "base64 text to bytes",
                "usage: tessa unb64 FILE | - | --text STRING [--out FILE]\n"
                "\n"
@@ -184,25 +132,25 @@ TESSA_COMMAND({"unb64", "base64 text to bytes",
                "Line breaks and spaces are skipped; the first \"=\" ends the data. Any other\n"
                "character (a hyphen or an underscore, for example) is refused with\n"
                "INVALID_DATA_ERROR.\n",
-               cmd_unb64});
+               {"--text", "--out"}, {}, cmd_unb64});
 TESSA_COMMAND({"hexfilter", "keep only the hex digits of a text",
                "usage: tessa hexfilter FILE | - | --text STRING\n"
                "\n"
                "Prints the characters 0-9, A-F and a-f of the input, in order, and drops\n"
                "everything else (separators, line breaks, NUL bytes).\n",
-               cmd_hexfilter});
+               {"--text"}, {}, cmd_hexfilter});
 TESSA_COMMAND({"b64filter", "keep only the base64 characters of a text",
                "usage: tessa b64filter FILE | - | --text STRING\n"
                "\n"
                "Prints the characters of the base64 alphabet and \"=\" of the input, in order,\n"
                "and drops everything else (line breaks, spaces, NUL bytes).\n",
-               cmd_b64filter});
+               {"--text"}, {}, cmd_b64filter});
 TESSA_COMMAND({"utf8", "UTF-16LE text to UTF-8",
                "usage: tessa utf8 FILE | - [--out FILE]\n"
                "\n"
                "Converts a UTF-16 little-endian file (a leading byte-order mark is dropped) to\n"
                "UTF-8, written to standard output or to the --out file. Only characters up to\n"
                "U+FFFF are supported: a surrogate pair is refused with ENCODING_ERROR.\n",
-               cmd_utf8});
+               {"--text", "--out"}, {}, cmd_utf8});
 
 }  // namespace

@@ -51,51 +51,39 @@ bool lookup(const std::string& name, int32_t* code) {
     return false;
 }
 
-// Prints the digest, followed by the file name when show_label is set.
+// The digest, followed by the file name when show_label is set.
 int print_digest(int32_t n, const char* hex, const char* label, bool show_label) {
-    if (n < 0) return tessa::report_error(label, n);
-    if (show_label)
-        std::printf("%s  %s\n", hex, label);
-    else
-        std::printf("%s\n", hex);
-    return 0;
+    if (n < 0) return tessa::report_error("hash", n, show_label ? label : nullptr);
+    return tessa::write_line("hash", show_label ? std::string(hex) + "  " + label : std::string(hex));
 }
 
-int cmd_hash(const tessa::Args& args) {
-    const std::string alg = args.empty() ? std::string() : tessa::option_value(args, "--alg");
+int cmd_hash(const tessa::Options& opts) {
+    const std::string alg = opts.value("--alg");
     int32_t code = HASH_ALG_SHA256;
-    if (!alg.empty() && !lookup(alg, &code)) {
-        std::fprintf(stderr, "tessa hash: unknown algorithm '%s' (see tessa hash --help)\n", alg.c_str());
-        return 2;
-    }
+    if (opts.has("--alg") && !lookup(alg, &code)) return tessa::usage_error("hash", "unknown algorithm '" + alg + "'");
     int32_t options = code;
-    if (tessa::has_flag(args, "--double")) options |= HASH_OPT_DOUBLE;
-    const bool textmode = tessa::has_flag(args, "--textmode");
-    const bool has_text = tessa::has_flag(args, "--text");
-    const bool has_hex = tessa::has_flag(args, "--hex");
-    const tessa::Args files = tessa::positionals(args, {"--alg", "--text", "--hex"});
-    if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty())) {
-        std::fprintf(stderr, "tessa hash: give one of --text, --hex or files\n%s", kUsage);
-        return 2;
-    }
+    if (opts.has("--double")) options |= HASH_OPT_DOUBLE;
+    const bool textmode = opts.has("--textmode");
+    const bool has_text = opts.has("--text");
+    const bool has_hex = opts.has("--hex");
+    const tessa::Args& files = opts.positionals();
+    if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty()))
+        return tessa::usage_error("hash", "give one of --text, --hex or files");
     char hex[129];
     if (has_text) {
-        const std::string text = tessa::option_value(args, "--text");
+        const std::string text = opts.value("--text");
         const int32_t n = HASH_HexFromBytes(hex, 128, reinterpret_cast<const unsigned char*>(text.data()),
                                             static_cast<int32_t>(text.size()), options);
         return print_digest(n, hex, "--text", false);
     }
     if (has_hex) {
-        const std::string h = tessa::option_value(args, "--hex");
+        const std::string h = opts.value("--hex");
         return print_digest(HASH_HexFromHex(hex, 128, h.c_str(), options), hex, "--hex", false);
     }
     if (textmode) options |= HASH_OPT_TEXT;
     if (files.empty() || (files.size() == 1 && files[0] == "-")) {
         std::string data;
-        if (!tessa::read_input("-", &data)) {
-            std::fprintf(stderr, "tessa hash: cannot read standard input\n");
-            return 1;
-        }
+        if (const int status = tessa::read_input("hash", "-", &data)) return status;
         if (textmode) {  // the same translation the library applies to files
             std::string t;
             for (std::size_t i = 0; i < data.size() && data[i] != '\x1a'; ++i) {
@@ -110,11 +98,14 @@ int cmd_hash(const tessa::Args& args) {
     }
     int status = 0;
     for (const std::string& f : files) {
-        if (print_digest(HASH_HexFromFile(hex, 128, f.c_str(), options), hex, f.c_str(), true) != 0) status = 1;
+        if (print_digest(HASH_HexFromFile(hex, 128, f.c_str(), options), hex, f.c_str(), true) == 0) continue;
+        status = 1;
+        if (std::ferror(stdout)) break;  // the output is gone: one report is enough
     }
     return status;
 }
 
-TESSA_COMMAND({"hash", "message digests (SHA-1/2/3, MD5, MD2, RIPEMD-160, HASH160, Ascon-Hash)", kUsage, cmd_hash});
+TESSA_COMMAND({"hash", "message digests (SHA-1/2/3, MD5, MD2, RIPEMD-160, HASH160, Ascon-Hash)", kUsage,
+               {"--alg", "--text", "--hex"}, {"--double", "--textmode"}, cmd_hash});
 
 }  // namespace

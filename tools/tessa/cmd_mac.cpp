@@ -1,5 +1,6 @@
 // tessa mac, derive and xof: MACs, password-based key derivation and
 // extendable-output functions.
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -50,72 +51,48 @@ bool lookup(const Named (&table)[N], const std::string& name, int32_t* option) {
     return false;
 }
 
-// Wipes a buffer that held a key or password (the tool's own copies).
-void wipe(void* p, std::size_t n) {
-    volatile unsigned char* v = static_cast<volatile unsigned char*>(p);
-    while (n--) *v++ = 0;
-}
-
-void wipe(Bytes& b) { wipe(b.data(), b.size()); }
-void wipe(std::string& s) { wipe(&s[0], s.size()); }
-
-// Hex text to bytes with the library's lenient decoder (separators allowed).
-// False, after printing the reason, for text that is not hex.
-bool decode_hex(const char* cmd, const char* what, const std::string& text, Bytes* out) {
-    const int32_t needed = CNV_BytesFromHexStr(nullptr, 0, text.c_str());
-    if (needed < 0) {
-        std::fprintf(stderr, "tessa %s: %s is not hex\n", cmd, what);
-        return false;
-    }
-    out->assign(static_cast<std::size_t>(needed) + 1, 0);
-    const int32_t n = needed == 0 ? 0 : CNV_BytesFromHexStr(out->data(), needed, text.c_str());
-    out->resize(static_cast<std::size_t>(n));
-    return true;
+// A hex argument to bytes (whole bytes only). Returns 0, or 2 after printing
+// why.
+int decode_hex(const char* cmd, const char* what, const std::string& text, Bytes* out) {
+    if (tessa::hex_bytes(text, out)) return 0;
+    return tessa::usage_error(cmd, std::string(what) + " is not whole bytes of hex (an even number of hex digits)");
 }
 
 // The message: --text TEXT, --hex HEX, else FILE or standard input ("-", or
 // nothing). Returns 0, or the exit status after printing the reason.
-int get_message(const char* cmd, const tessa::Args& args, const std::vector<const char*>& valued, Bytes* msg) {
-    const bool has_text = tessa::has_flag(args, "--text");
-    const bool has_hex = tessa::has_flag(args, "--hex");
-    const tessa::Args files = tessa::positionals(args, valued);
-    if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty()) || files.size() > 1) {
-        std::fprintf(stderr, "tessa %s: give one of --text, --hex, a FILE or - (see tessa %s --help)\n", cmd, cmd);
-        return 2;
-    }
+int get_message(const char* cmd, const tessa::Options& opts, Bytes* msg) {
+    const bool has_text = opts.has("--text");
+    const bool has_hex = opts.has("--hex");
+    const tessa::Args& files = opts.positionals();
+    if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty()) || files.size() > 1)
+        return tessa::usage_error(cmd, "give one of --text, --hex, a FILE or -");
     if (has_text) {
-        const std::string text = tessa::option_value(args, "--text");
+        const std::string text = opts.value("--text");
         msg->assign(text.begin(), text.end());
         return 0;
     }
-    if (has_hex) return decode_hex(cmd, "the --hex message", tessa::option_value(args, "--hex"), msg) ? 0 : 1;
-    const std::string path = files.empty() ? "-" : files[0];
+    if (has_hex) return decode_hex(cmd, "the --hex message", opts.value("--hex"), msg);
     std::string data;
-    if (!tessa::read_input(path, &data)) {
-        std::fprintf(stderr, "tessa %s: cannot read %s\n", cmd, path.c_str());
-        return 1;
-    }
-    if (data.size() > static_cast<std::size_t>(INT32_MAX)) {
-        std::fprintf(stderr, "tessa %s: %s is too large\n", cmd, path.c_str());
-        return 1;
-    }
+    if (const int status = tessa::read_input(cmd, files.empty() ? "-" : files[0], &data)) return status;
     msg->assign(data.begin(), data.end());
     return 0;
 }
 
 // A positive decimal count of an option, or -1 (after printing the reason)
 // when it is missing or not a number in 1..max.
-long long count_option(const char* cmd, const tessa::Args& args, const char* option, long long dflt, long long max) {
-    const std::string text = tessa::option_value(args, option);
-    if (text.empty()) {
+long long count_option(const char* cmd, const tessa::Options& opts, const char* option, long long dflt,
+                       long long max) {
+    if (!opts.has(option)) {
         if (dflt > 0) return dflt;
-        std::fprintf(stderr, "tessa %s: %s is required (see tessa %s --help)\n", cmd, option, cmd);
+        tessa::usage_error(cmd, std::string(option) + " is required");
         return -1;
     }
+    const std::string text = opts.value(option);
     char* end = nullptr;
+    errno = 0;
     const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (end == text.c_str() || *end != '\0' || v < 1 || v > max) {
-        std::fprintf(stderr, "tessa %s: %s must be a number from 1 to %lld\n", cmd, option, max);
+    if (end == text.c_str() || *end != '\0' || errno == ERANGE || v < 1 || v > max) {
+        tessa::usage_error(cmd, std::string(option) + " must be a number from 1 to " + std::to_string(max));
         return -1;
     }
     return v;
@@ -165,50 +142,40 @@ const char kMacUsage[] =
     "\n"
     "Exit status: 0 on success, 1 when the library reports an error, 2 on bad usage.\n";
 
-int cmd_mac(const tessa::Args& args) {
+int cmd_mac(const tessa::Options& opts) {
     const char* cmd = "mac";
     int32_t option = 0;
-    const std::string alg = tessa::option_value(args, "--alg");
-    if (alg.empty() || !lookup(kMacs, alg, &option)) {
-        std::fprintf(stderr, "tessa mac: %s (see tessa mac --help)\n",
-                     alg.empty() ? "--alg is required" : ("unknown algorithm '" + alg + "'").c_str());
-        return 2;
-    }
-    if (!tessa::has_flag(args, "--key")) {
-        std::fprintf(stderr, "tessa mac: --key is required (see tessa mac --help)\n");
-        return 2;
-    }
+    const std::string alg = opts.value("--alg");
+    if (!opts.has("--alg")) return tessa::usage_error(cmd, "--alg is required");
+    if (!lookup(kMacs, alg, &option)) return tessa::usage_error(cmd, "unknown algorithm '" + alg + "'");
+    if (!opts.has("--key")) return tessa::usage_error(cmd, "--key is required");
     const bool kmac = option == MAC_KMAC128 || option == MAC_KMAC256;
-    if (!kmac && (tessa::has_flag(args, "--custom") || tessa::has_flag(args, "--len"))) {
-        std::fprintf(stderr, "tessa mac: --custom and --len are for kmac128 and kmac256 only\n");
-        return 2;
-    }
-    const long long len = kmac ? count_option(cmd, args, "--len", option == MAC_KMAC128 ? 32 : 64, 1 << 20) : 0;
+    if (!kmac && (opts.has("--custom") || opts.has("--len")))
+        return tessa::usage_error(cmd, "--custom and --len are for kmac128 and kmac256 only");
+    const long long len = kmac ? count_option(cmd, opts, "--len", option == MAC_KMAC128 ? 32 : 64, 1 << 20) : 0;
     if (len < 0) return 2;
     Bytes key, msg;
-    std::string key_hex = tessa::option_value(args, "--key");
-    const bool key_ok = decode_hex(cmd, "the key", key_hex, &key);
-    wipe(key_hex);
-    if (!key_ok) return 1;
-    const std::vector<const char*> valued = {"--alg", "--key", "--custom", "--len", "--text", "--hex"};
-    if (const int status = get_message(cmd, args, valued, &msg)) {
-        wipe(key);
+    std::string key_hex = opts.value("--key");
+    const int key_status = decode_hex(cmd, "the key", key_hex, &key);
+    tessa::wipe(key_hex);
+    if (key_status != 0) return key_status;
+    if (const int status = get_message(cmd, opts, &msg)) {
+        tessa::wipe(key);
         return status;
     }
     Bytes tag(kmac ? static_cast<std::size_t>(len) : 64);
     int32_t n;
     if (kmac) {
-        const std::string custom = tessa::option_value(args, "--custom");
+        const std::string custom = opts.value("--custom");
         n = PRF_Bytes(tag.data(), static_cast<int32_t>(tag.size()), nonnull(msg), static_cast<int32_t>(msg.size()),
                       nonnull(key), static_cast<int32_t>(key.size()), custom.c_str(), option);
     } else {
         n = MAC_Bytes(tag.data(), static_cast<int32_t>(tag.size()), msg.data(), static_cast<int32_t>(msg.size()),
                       nonnull(key), static_cast<int32_t>(key.size()), option);
     }
-    wipe(key);
+    tessa::wipe(key);
     if (n < 0) return tessa::report_error(cmd, n);
-    std::printf("%s\n", lower_hex(tag.data(), static_cast<std::size_t>(n)).c_str());
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return tessa::write_line(cmd, lower_hex(tag.data(), static_cast<std::size_t>(n)));
 }
 
 // ---------------------------------------------------------------------------
@@ -239,59 +206,52 @@ const char kDeriveUsage[] =
     "\n"
     "Exit status: 0 on success, 1 when the library reports an error, 2 on bad usage.\n";
 
-int cmd_derive(const tessa::Args& args) {
+int cmd_derive(const tessa::Options& opts) {
     const char* cmd = "derive";
-    const tessa::Args pos = tessa::positionals(
-        args, {"--prf", "--iter", "--N", "--r", "--p", "--password", "--password-hex", "--salt", "--salt-text", "--len"});
-    if (pos.size() != 1 || (pos[0] != "pbkdf2" && pos[0] != "scrypt")) {
-        std::fprintf(stderr, "tessa derive: name the function: pbkdf2 or scrypt (see tessa derive --help)\n");
-        return 2;
-    }
+    const tessa::Args& pos = opts.positionals();
+    if (pos.size() != 1 || (pos[0] != "pbkdf2" && pos[0] != "scrypt"))
+        return tessa::usage_error(cmd, "name the function: pbkdf2 or scrypt");
     const bool scrypt = pos[0] == "scrypt";
-    const long long len = count_option(cmd, args, "--len", 32, 0x3FFFFFFF / 2);
+    const long long len = count_option(cmd, opts, "--len", 32, 0x3FFFFFFF / 2);
     if (len < 0) return 2;
 
-    const bool pw_text = tessa::has_flag(args, "--password");
-    const bool pw_hex = tessa::has_flag(args, "--password-hex");
-    const bool salt_hex = tessa::has_flag(args, "--salt");
-    const bool salt_text = tessa::has_flag(args, "--salt-text");
-    if (pw_text == pw_hex || salt_hex == salt_text) {
-        std::fprintf(stderr, "tessa derive: give one password and one salt (see tessa derive --help)\n");
-        return 2;
-    }
+    const bool pw_text = opts.has("--password");
+    const bool pw_hex = opts.has("--password-hex");
+    const bool salt_hex = opts.has("--salt");
+    const bool salt_text = opts.has("--salt-text");
+    if (pw_text == pw_hex || salt_hex == salt_text) return tessa::usage_error(cmd, "give one password and one salt");
 
     int32_t prf = HASH_ALG_SHA256;
     long long iterations = 0, n = 0, r = 0, p = 0;
     if (scrypt) {
-        if ((n = count_option(cmd, args, "--N", 0, INT32_MAX)) < 0 || (r = count_option(cmd, args, "--r", 0, INT32_MAX)) < 0 ||
-            (p = count_option(cmd, args, "--p", 0, INT32_MAX)) < 0)
+        if ((n = count_option(cmd, opts, "--N", 0, INT32_MAX)) < 0 ||
+            (r = count_option(cmd, opts, "--r", 0, INT32_MAX)) < 0 ||
+            (p = count_option(cmd, opts, "--p", 0, INT32_MAX)) < 0)
             return 2;
     } else {
-        const std::string name = tessa::option_value(args, "--prf");
-        if (!name.empty() && !lookup(kPrfs, name, &prf)) {
-            std::fprintf(stderr, "tessa derive: unknown PRF '%s' (see tessa derive --help)\n", name.c_str());
-            return 2;
-        }
-        if ((iterations = count_option(cmd, args, "--iter", 0, INT32_MAX)) < 0) return 2;
+        const std::string name = opts.value("--prf");
+        if (opts.has("--prf") && !lookup(kPrfs, name, &prf))
+            return tessa::usage_error(cmd, "unknown PRF '" + name + "'");
+        if ((iterations = count_option(cmd, opts, "--iter", 0, INT32_MAX)) < 0) return 2;
     }
 
     Bytes password, salt;
-    std::string pw_arg = tessa::option_value(args, pw_text ? "--password" : "--password-hex");
-    bool ok = true;
+    std::string pw_arg = opts.value(pw_text ? "--password" : "--password-hex");
+    int status = 0;
     if (pw_text)
         password.assign(pw_arg.begin(), pw_arg.end());
     else
-        ok = decode_hex(cmd, "the password", pw_arg, &password);
-    wipe(pw_arg);
-    if (ok && salt_hex) {
-        ok = decode_hex(cmd, "the salt", tessa::option_value(args, "--salt"), &salt);
-    } else if (ok) {
-        const std::string s = tessa::option_value(args, "--salt-text");
+        status = decode_hex(cmd, "the password", pw_arg, &password);
+    tessa::wipe(pw_arg);
+    if (status == 0 && salt_hex) {
+        status = decode_hex(cmd, "the salt", opts.value("--salt"), &salt);
+    } else if (status == 0) {
+        const std::string s = opts.value("--salt-text");
         salt.assign(s.begin(), s.end());
     }
-    if (!ok) {
-        wipe(password);
-        return 1;
+    if (status != 0) {
+        tessa::wipe(password);
+        return status;
     }
 
     Bytes key(static_cast<std::size_t>(len));
@@ -311,36 +271,36 @@ int cmd_derive(const tessa::Args& args) {
         }
         std::string pw(password.begin(), password.end());
         if (pw.find('\0') != std::string::npos) {
-            std::fprintf(stderr, "tessa derive: a password with a NUL byte needs a non-empty salt\n");
-            wipe(pw);
-            wipe(password);
-            return 1;
+            tessa::wipe(pw);
+            tessa::wipe(password);
+            return tessa::fail(cmd, "a password with a NUL byte needs a non-empty salt");
         }
-        std::vector<char> hex(2 * key.size() + 1);
-        rc = PBE_Kdf2Hex(hex.data(), static_cast<int32_t>(2 * key.size()), dk, pw.c_str(), salt_as_hex.c_str(),
+        std::string hex(2 * key.size() + 1, '\0');
+        rc = PBE_Kdf2Hex(&hex[0], static_cast<int32_t>(2 * key.size()), dk, pw.c_str(), salt_as_hex.c_str(),
                          static_cast<int32_t>(iterations), prf);
-        wipe(pw);
-        wipe(password);
+        tessa::wipe(pw);
+        tessa::wipe(password);
         if (rc != 0) return tessa::report_error(cmd, rc);
-        std::printf("%s\n", hex.data());
-        wipe(hex.data(), hex.size());
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        hex.resize(2 * key.size());
+        status = tessa::write_line(cmd, hex);
+        tessa::wipe(hex);
+        return status;
     } else {
         rc = PBE_Kdf2(key.data(), dk, password.data(), static_cast<int32_t>(password.size()), salt.data(),
                       static_cast<int32_t>(salt.size()), static_cast<int32_t>(iterations), prf);
     }
-    wipe(password);
+    tessa::wipe(password);
     if (rc != 0) {
-        wipe(key);
+        tessa::wipe(key);
         return tessa::report_error(cmd, rc);
     }
     std::string out = lower_hex(key.data(), key.size());
     for (char& c : out)
         if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    std::printf("%s\n", out.c_str());
-    wipe(out);
-    wipe(key);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    status = tessa::write_line(cmd, out);
+    tessa::wipe(out);
+    tessa::wipe(key);
+    return status;
 }
 
 // ---------------------------------------------------------------------------
@@ -363,43 +323,31 @@ const char kXofUsage[] =
     "\n"
     "Exit status: 0 on success, 1 when the library reports an error, 2 on bad usage.\n";
 
-int cmd_xof(const tessa::Args& args) {
+int cmd_xof(const tessa::Options& opts) {
     const char* cmd = "xof";
     int32_t option = 0;
-    const std::string alg = tessa::option_value(args, "--alg");
-    if (alg.empty() || !lookup(kXofs, alg, &option)) {
-        std::fprintf(stderr, "tessa xof: %s (see tessa xof --help)\n",
-                     alg.empty() ? "--alg is required" : ("unknown algorithm '" + alg + "'").c_str());
-        return 2;
-    }
-    const long long len = count_option(cmd, args, "--len", 0, INT32_MAX);
+    const std::string alg = opts.value("--alg");
+    if (!opts.has("--alg")) return tessa::usage_error(cmd, "--alg is required");
+    if (!lookup(kXofs, alg, &option)) return tessa::usage_error(cmd, "unknown algorithm '" + alg + "'");
+    const long long len = count_option(cmd, opts, "--len", 0, INT32_MAX);
     if (len < 0) return 2;
     Bytes msg;
-    if (const int status = get_message(cmd, args, {"--alg", "--len", "--out", "--text", "--hex"}, &msg)) return status;
+    if (const int status = get_message(cmd, opts, &msg)) return status;
     Bytes out(static_cast<std::size_t>(len));
     const int32_t n = XOF_Bytes(out.data(), static_cast<int32_t>(len), msg.data(), static_cast<int32_t>(msg.size()),
                                 option);
     if (n < 0) return tessa::report_error(cmd, n);
-    const std::string path = tessa::option_value(args, "--out");
-    if (path.empty()) {
-        std::printf("%s\n", lower_hex(out.data(), static_cast<std::size_t>(n)).c_str());
-        return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        std::fprintf(stderr, "tessa xof: cannot create %s\n", path.c_str());
-        return 1;
-    }
-    const bool written = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    if (std::fclose(f) != 0 || !written) {
-        std::fprintf(stderr, "tessa xof: write failed\n");
-        return 1;
-    }
-    return 0;
+    if (!opts.has("--out")) return tessa::write_line(cmd, lower_hex(out.data(), static_cast<std::size_t>(n)));
+    return tessa::write_output(cmd, opts.value("--out"), out.data(), static_cast<std::size_t>(n));
 }
 
-TESSA_COMMAND({"mac", "message authentication codes (HMAC, CMAC, Poly1305, KMAC)", kMacUsage, cmd_mac});
-TESSA_COMMAND({"derive", "keys from passwords (PBKDF2, scrypt)", kDeriveUsage, cmd_derive});
-TESSA_COMMAND({"xof", "extendable-output functions (SHAKE, MGF1, Ascon-XOF)", kXofUsage, cmd_xof});
+TESSA_COMMAND({"mac", "message authentication codes (HMAC, CMAC, Poly1305, KMAC)", kMacUsage,
+               {"--alg", "--key", "--custom", "--len", "--text", "--hex"}, {}, cmd_mac});
+TESSA_COMMAND({"derive", "keys from passwords (PBKDF2, scrypt)", kDeriveUsage,
+               {"--prf", "--iter", "--N", "--r", "--p", "--password", "--password-hex", "--salt", "--salt-text",
+                "--len"},
+               {}, cmd_derive});
+TESSA_COMMAND({"xof", "extendable-output functions (SHAKE, MGF1, Ascon-XOF)", kXofUsage,
+               {"--alg", "--len", "--out", "--text", "--hex"}, {}, cmd_xof});
 
 }  // namespace

@@ -3,19 +3,14 @@
 #include "tessa.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
+#include <exception>
+#include <new>
 
 #include "tessalib.h"
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace tessa {
 
@@ -29,119 +24,110 @@ bool register_command(const Command& cmd) {
     return true;
 }
 
-int report_error(const char* what, int32_t code) {
-    char text[160] = "";
-    if (API_ErrorLookup(text, static_cast<int32_t>(sizeof text - 1), code) <= 0)
-        std::snprintf(text, sizeof text, "error %d", static_cast<int>(code));
-    std::fprintf(stderr, "tessa: %s: %s\n", what, text);
-    return 1;
-}
-
-bool read_input(const std::string& path, std::string* out) {
-    if (path == "-") {
-#if defined(_WIN32)
-        _setmode(_fileno(stdin), _O_BINARY);  // keep binary input byte for byte
-#endif
-        std::ostringstream ss;
-        ss << std::cin.rdbuf();
-        *out = ss.str();
-        return true;
-    }
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return false;
-    out->assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    return true;
-}
-
-bool has_flag(const Args& args, const char* flag) {
-    return std::find(args.begin(), args.end(), flag) != args.end();
-}
-
-std::string option_value(const Args& args, const char* option) {
-    for (std::size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == option) return args[i + 1];
-    return std::string();
-}
-
-Args positionals(const Args& args, const std::vector<const char*>& valued_options) {
-    Args out;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        bool valued = false;
-        for (const char* v : valued_options) valued = valued || a == v;
-        if (valued) {
-            ++i;
-            continue;
-        }
-        if (a.size() > 2 && a.compare(0, 2, "--") == 0) continue;
-        out.push_back(a);
-    }
-    return out;
-}
-
 }  // namespace tessa
 
 namespace {
 
-void print_commands() {
-    std::printf("usage: tessa <command> [arguments]   (tessa <command> --help for details)\n\ncommands:\n");
+int print_commands() {
+    std::string text = "usage: tessa <command> [arguments]   (tessa <command> --help for details)\n\ncommands:\n";
     auto cmds = tessa::registry();
     std::sort(cmds.begin(), cmds.end(),
               [](const tessa::Command& a, const tessa::Command& b) { return std::strcmp(a.name, b.name) < 0; });
-    for (const auto& c : cmds) std::printf("  %-12s %s\n", c.name, c.summary);
+    for (const auto& c : cmds) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-12s %s\n", c.name, c.summary);
+        text += line;
+    }
+    text.pop_back();  // write_line ends the text
+    return tessa::write_line("help", text);
 }
 
-int cmd_version(const tessa::Args&) {
+int cmd_version(const tessa::Options&) {
     const int v = API_Version();
-    std::printf("Tessalib %d.%d.%02d\n", v / 10000, (v / 100) % 100, v % 100);
-    return 0;
+    char text[64];
+    std::snprintf(text, sizeof text, "Tessalib %d.%d.%02d", v / 10000, (v / 100) % 100, v % 100);
+    return tessa::write_line("version", text);
 }
 
-int cmd_error(const tessa::Args& args) {
-    if (args.empty()) {
-        std::fprintf(stderr, "tessa error: give an error code\n");
-        return 2;
-    }
-    for (const auto& a : args) {
+int cmd_error(const tessa::Options& opts) {
+    const tessa::Args& codes = opts.positionals();
+    if (codes.empty()) return tessa::usage_error("error", "give an error code");
+    std::string out;
+    for (const auto& a : codes) {
         char* end = nullptr;
-        const long code = std::strtol(a.c_str(), &end, 0);
-        if (end == a.c_str() || *end != '\0') {
-            std::fprintf(stderr, "tessa error: not a number: %s\n", a.c_str());
-            return 2;
-        }
+        errno = 0;
+        const long long code = std::strtoll(a.c_str(), &end, 0);
+        if (end == a.c_str() || *end != '\0') return tessa::usage_error("error", "not a number: " + a);
+        if (errno == ERANGE || code < INT32_MIN || code > INT32_MAX)
+            return tessa::usage_error("error", "not a 32-bit error code: " + a);
         char text[160];
-        if (API_ErrorLookup(text, static_cast<int32_t>(sizeof text - 1), static_cast<int32_t>(code)) == 0) {
-            std::printf("%ld: unknown error code\n", code);
-        } else {
-            std::printf("%ld: %s\n", code, text);
-        }
+        if (API_ErrorLookup(text, static_cast<int32_t>(sizeof text - 1), static_cast<int32_t>(code)) == 0)
+            std::snprintf(text, sizeof text, "unknown error code");
+        out += std::to_string(code) + ": " + text + "\n";
     }
-    return 0;
+    out.pop_back();
+    return tessa::write_line("error", out);
 }
 
-TESSA_COMMAND({"version", "print the library version", "usage: tessa version\n\nPrints the version of the loaded library.\n",
-               cmd_version});
+TESSA_COMMAND({"version", "print the library version",
+               "usage: tessa version\n\nPrints the version of the loaded library.\n", {}, {}, cmd_version});
 TESSA_COMMAND({"error", "explain error codes",
                "usage: tessa error CODE...\n\nPrints the message and name of each library error code (either sign).\n",
-               cmd_error});
+               {}, {}, cmd_error});
+
+int run(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "tessa: give a command (tessa --help lists them)\n");
+        return 2;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") return print_commands();
+    for (const auto& c : tessa::registry()) {
+        if (name != c.name) continue;
+        tessa::Options opts;
+        bool help = false;
+        if (const int status =
+                tessa::parse_options(c.name, tessa::Args(argv + 2, argv + argc), c.valued, c.flags, &opts, &help))
+            return status;
+        if (help) {
+            std::string usage = c.usage;
+            if (!usage.empty() && usage.back() == '\n') usage.pop_back();
+            return tessa::write_line(c.name, usage);
+        }
+        return c.run(opts);
+    }
+    std::fprintf(stderr, "tessa: unknown command '%s' (tessa --help lists the commands)\n", name.c_str());
+    return 2;
+}
 
 }  // namespace
 
+// Whatever goes wrong below, the tool ends with one line on standard error and
+// a status, never with an uncaught exception.
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
-        print_commands();
-        return argc < 2 ? 2 : 0;
+    const char* cmd = argc >= 2 ? argv[1] : nullptr;
+    const auto say = [cmd](const char* what, const char* detail) {
+        std::fprintf(stderr, "tessa%s%s: %s%s%s\n", cmd != nullptr ? " " : "", cmd != nullptr ? cmd : "", what,
+                     detail != nullptr ? ": " : "", detail != nullptr ? detail : "");
+    };
+    int status;
+    try {
+        status = run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        say("out of memory", nullptr);
+        return 1;
+    } catch (const std::exception& e) {
+        say("cannot continue", e.what());
+        return 1;
+    } catch (...) {
+        say("cannot continue", nullptr);
+        return 1;
     }
-    for (const auto& c : tessa::registry()) {
-        if (std::strcmp(c.name, argv[1]) != 0) continue;
-        tessa::Args args(argv + 2, argv + argc);
-        if (tessa::has_flag(args, "--help") || tessa::has_flag(args, "-h")) {
-            std::fputs(c.usage, stdout);
-            return 0;
-        }
-        return c.run(args);
+    // Anything written without a check (nothing should be) still fails here.
+    errno = 0;
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && status == 0) {
+        say("cannot write to standard output", errno != 0 ? std::strerror(errno) : "write error");
+        status = 1;
     }
-    std::fprintf(stderr, "tessa: unknown command '%s'\n\n", argv[1]);
-    print_commands();
-    return 2;
+    return status;
 }

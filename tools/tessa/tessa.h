@@ -1,34 +1,93 @@
-// Command registry of the tessa tool. Each family's commands live in their
-// own file and register themselves with TESSA_COMMAND.
+// Command registry of the tessa tool and the helpers every command uses.
+// Each family's commands live in their own file and register themselves with
+// TESSA_COMMAND, naming the options they take; main parses the command line
+// against them before the command runs.
+//
+// Every failure is one line on standard error, "tessa COMMAND: cause", and an
+// exit status: 1 when an operation fails, 2 for bad usage.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessa {
 
 using Args = std::vector<std::string>;
+using Bytes = std::vector<unsigned char>;
+
+// The command line of one command, parsed against the options it declares.
+class Options {
+public:
+    // True when the option was given (a flag, or a valued option with its value).
+    bool has(const char* option) const;
+    // The value of a valued option (its first occurrence); empty when absent.
+    std::string value(const char* option) const;
+    // The value, or `fallback` when the option was not given.
+    std::string value_or(const char* option, const char* fallback) const;
+    // The arguments that are not options or option values, in order.
+    const Args& positionals() const { return positionals_; }
+
+private:
+    friend int parse_options(const char* cmd, const Args& args, const std::vector<const char*>& valued,
+                             const std::vector<const char*>& flags, Options* out, bool* help);
+    std::vector<std::pair<std::string, std::string>> given_;
+    Args positionals_;
+};
 
 struct Command {
-    const char* name;     // the word typed after "tessa"
-    const char* summary;  // one line for the command list
-    const char* usage;    // the full --help text
-    int (*run)(const Args& args);  // args exclude "tessa" and the command name
+    const char* name;                  // the word typed after "tessa"
+    const char* summary;               // one line for the command list
+    const char* usage;                 // the full --help text
+    std::vector<const char*> valued;   // options followed by a value ("--key HEX")
+    std::vector<const char*> flags;    // options that stand alone ("--double")
+    int (*run)(const Options& opts);
 };
 
 bool register_command(const Command& cmd);
 
-// Helpers shared by the commands.
-// Prints "tessa: <what>: <message> (<NAME>)" for a library error code (either sign).
-int report_error(const char* what, int32_t code);
-// Reads a whole file or standard input ("-") as bytes; false on failure.
-bool read_input(const std::string& path, std::string* out);
-// True when args hold the flag (e.g. "--hex").
-bool has_flag(const Args& args, const char* flag);
-// The value after an option (e.g. "--key" VALUE); empty when absent.
-std::string option_value(const Args& args, const char* option);
-// The positional arguments (those not starting with "--" and not option values).
-Args positionals(const Args& args, const std::vector<const char*>& valued_options);
+// Parses args: "--name" is an option (it must be one the command declares;
+// a valued option takes the next argument as its value, whatever it looks
+// like), "--" ends the options, anything else is positional ("-" is standard
+// input). "--help" or "-h" sets *help. Returns 0, or 2 after printing why.
+int parse_options(const char* cmd, const Args& args, const std::vector<const char*>& valued,
+                  const std::vector<const char*>& flags, Options* out, bool* help);
+
+// --- Failures: print one line, return the exit status ----------------------
+// "tessa CMD: why (see tessa CMD --help)"; returns 2.
+int usage_error(const char* cmd, const std::string& why);
+// "tessa CMD: why"; returns 1.
+int fail(const char* cmd, const std::string& why);
+// "tessa CMD: <message> (<NAME>)" for a library error code of either sign,
+// followed by ": hint" when one is given; returns 1.
+int report_error(const char* cmd, int32_t code, const char* hint = nullptr);
+
+// --- Input and output ------------------------------------------------------
+// The largest input any export takes, in bytes.
+constexpr std::size_t kMaxInput = 0x7FFFFFFF;
+// Reads a whole file, or standard input for "-", as bytes. Returns 0, or 1
+// after printing why: the file cannot be opened or read (a directory, a
+// device that fails), or it holds more than kMaxInput bytes.
+int read_input(const char* cmd, const std::string& path, std::string* out);
+// Writes bytes as they are to the file `path`, or to standard output when
+// path is empty. Returns 0, or 1 after printing why (the file cannot be
+// created, the device is full, ...).
+int write_output(const char* cmd, const std::string& path, const void* data, std::size_t len);
+// Writes text and a line break to standard output (in text mode). Returns 0,
+// or 1 after printing why.
+int write_line(const char* cmd, const std::string& text);
+
+// --- Arguments -------------------------------------------------------------
+// Hex text to bytes: digits of either case, white space and punctuation
+// between them skipped (the library's rule), and whole bytes only. False for
+// any other character or an odd number of digits.
+bool hex_bytes(const std::string& text, Bytes* out);
+
+// Overwrites a buffer that held a key, a password or plaintext.
+void wipe(void* p, std::size_t n);
+void wipe(Bytes& b);
+void wipe(std::string& s);
 
 }  // namespace tessa
 

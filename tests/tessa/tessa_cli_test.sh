@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# Drives the tessa tool as a user would, through every way a command can fail:
+# an input that cannot be read, memory that runs out, output that cannot be
+# written, options without their value, hex without whole bytes, numbers out
+# of range. Each failure must be exactly one line on standard error, starting
+# "tessa", naming the cause, with exit status 1 (a failed operation) or 2
+# (bad usage); never an abort. A few successes check that the tool still works.
+#
+#   usage: tessa_cli_test.sh TESSA [--no-memory-limit]
+#
+# --no-memory-limit leaves out the cases run under a memory limit (ulimit -v):
+# AddressSanitizer reserves terabytes of address space and ends the process
+# on a failed allocation instead of letting it throw, so they cannot run in
+# the sanitizer build. What is left out is printed.
+set -uo pipefail
+
+tessa_bin=${1:?usage: tessa_cli_test.sh TESSA [--no-memory-limit]}
+[[ -x $tessa_bin ]] || { echo "tessa_cli_test: no program at $tessa_bin" >&2; exit 1; }
+tessa_bin=$(cd "$(dirname "$tessa_bin")" && pwd)/$(basename "$tessa_bin")
+memory_cases=1
+[[ ${2:-} == --no-memory-limit ]] && memory_cases=0
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+dir=$work/a-directory
+mkdir "$dir"
+printf 'abc' >"$work/abc.txt"
+printf -- '-' >"$work/--odd"
+
+tessa() { "$tessa_bin" "$@"; }
+# Memory for the cases that must run out of it: far more than the tool needs
+# to start, far less than what the command asks for.
+limit_memory() { ulimit -v $((256 * 1024)); }
+
+# One case a line: STATUS | STDERR (an extended regular expression the one
+# line of standard error must match; empty for a success) | STDOUT (a regular
+# expression for standard output, checked for successes only) | COMMAND
+# (shell text; `tessa` runs the tool, $dir is a directory, $work a scratch
+# directory). Cases marked [memory] run under limit_memory.
+cases=$(cat <<'EOF'
+# An input path that is a directory, for every command that reads one.
+1 | ^tessa hex: cannot read .*/a-directory: Is a directory$ | | tessa hex "$dir"
+1 | ^tessa b64: cannot read .*: Is a directory$ | | tessa b64 "$dir"
+1 | ^tessa unhex: cannot read .*: Is a directory$ | | tessa unhex "$dir"
+1 | ^tessa hexfilter: cannot read .*: Is a directory$ | | tessa hexfilter "$dir"
+1 | ^tessa b64filter: cannot read .*: Is a directory$ | | tessa b64filter "$dir"
+1 | ^tessa utf8: cannot read .*: Is a directory$ | | tessa utf8 "$dir"
+1 | ^tessa mac: cannot read .*: Is a directory$ | | tessa mac --alg hmac-sha256 --key 00 "$dir"
+1 | ^tessa xof: cannot read .*: Is a directory$ | | tessa xof --alg shake128 --len 4 "$dir"
+1 | ^tessa encrypt: cannot read .*: Is a directory$ | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F "$dir"
+1 | ^tessa decrypt: cannot read .*: Is a directory$ | | tessa decrypt --alg des --key 0123456789ABCDEF --in hex "$dir"
+1 | ^tessa hash: cannot read standard input: Is a directory$ | | tessa hash - <"$dir"
+# A special file that opens but cannot be read, a file that does not exist.
+1 | ^tessa hex: cannot read /proc/self/mem: Input/output error$ | | tessa hex /proc/self/mem
+1 | ^tessa b64: cannot read .*/missing: No such file or directory$ | | tessa b64 "$work/missing"
+# Memory that runs out: a huge output, an input that never ends.
+1 | ^tessa xof: out of memory$ | | [memory] tessa xof --alg shake128 --len 2147483647 --text a
+1 | ^tessa hex: out of memory$ | | [memory] tessa hex /dev/zero
+1 | ^tessa b64: out of memory$ | | [memory] tessa b64 - </dev/zero
+1 | ^tessa hash: out of memory$ | | [memory] tessa hash </dev/zero
+# Output that cannot be written: a full device, a directory as --out.
+1 | ^tessa hash: cannot write to standard output: No space left on device$ | | tessa hash --text abc >/dev/full
+1 | ^tessa hex: cannot write to standard output: No space left on device$ | | tessa hex --text abc >/dev/full
+1 | ^tessa unhex: cannot write to standard output: No space left on device$ | | tessa unhex --text 41 >/dev/full
+1 | ^tessa unhex: cannot write /dev/full: No space left on device$ | | tessa unhex --text 41 --out /dev/full
+1 | ^tessa unb64: cannot create .*/a-directory: Is a directory$ | | tessa unb64 --text QQ== --out "$dir"
+1 | ^tessa encrypt: cannot write to standard output: No space left on device$ | | tessa encrypt --alg des --key 0123456789ABCDEF --hex 0011223344556677 >/dev/full
+1 | ^tessa mac: cannot write to standard output: No space left on device$ | | tessa mac --alg hmac-sha1 --key 00 --text a >/dev/full
+1 | ^tessa derive: cannot write to standard output: No space left on device$ | | tessa derive pbkdf2 --iter 1 --password p --salt 00 >/dev/full
+1 | ^tessa xof: cannot write to standard output: No space left on device$ | | tessa xof --alg shake256 --len 8 --text a >/dev/full
+1 | ^tessa xof: cannot write /dev/full: No space left on device$ | | tessa xof --alg shake256 --len 8 --text a --out /dev/full
+1 | ^tessa version: cannot write to standard output: No space left on device$ | | tessa version >/dev/full
+1 | ^tessa error: cannot write to standard output: No space left on device$ | | tessa error 33 >/dev/full
+1 | ^tessa help: cannot write to standard output: No space left on device$ | | tessa --help >/dev/full
+1 | ^tessa hash: cannot write to standard output: No space left on device$ | | tessa hash --help >/dev/full
+1 | ^tessa hash: cannot write to standard output: No space left on device$ | | tessa hash "$work/abc.txt" "$work/abc.txt" >/dev/full
+# An option without its value is bad usage, not an absent option.
+2 | ^tessa hash: --alg needs a value \(see tessa hash --help\)$ | | tessa hash --alg
+2 | ^tessa hex: --text needs a value | | tessa hex --text
+2 | ^tessa encrypt: --key needs a value | | tessa encrypt --alg aes128 --text a --key
+2 | ^tessa derive: --salt needs a value | | tessa derive pbkdf2 --iter 1 --password p --salt
+# Hex arguments are whole bytes: a lone digit is not dropped.
+2 | ^tessa derive: the salt is not whole bytes of hex | | tessa derive pbkdf2 --iter 1 --password p --salt 0
+2 | ^tessa derive: the password is not whole bytes of hex | | tessa derive pbkdf2 --iter 1 --password-hex 123 --salt 00
+2 | ^tessa mac: the key is not whole bytes of hex | | tessa mac --alg hmac-sha1 --key 0 --text a
+2 | ^tessa mac: the --hex message is not whole bytes of hex | | tessa mac --alg hmac-sha1 --key 00 --hex abc
+2 | ^tessa encrypt: give the key as whole bytes of hex | | tessa encrypt --alg aes128 --key 0 --text a
+2 | ^tessa encrypt: the data is not whole bytes of hex | | tessa encrypt --alg des --key 0123456789ABCDEF --hex 001
+# Numbers out of range, unknown names and options.
+2 | ^tessa error: not a 32-bit error code: 4294967302 | | tessa error 4294967302
+2 | ^tessa error: not a 32-bit error code: -2147483649 | | tessa error -2147483649
+2 | ^tessa error: not a number: 12x | | tessa error 12x
+2 | ^tessa xof: --len must be a number from 1 to 2147483647 | | tessa xof --alg shake128 --len 99999999999999999999 --text a
+2 | ^tessa hash: unknown algorithm 'sha999' | | tessa hash --alg sha999 --text a
+2 | ^tessa hash: unknown option --texts | | tessa hash --texts a
+2 | ^tessa hex: give --text or a FILE, not both | | tessa hex --text a "$work/abc.txt"
+2 | ^tessa: unknown command 'nope' | | tessa nope
+2 | ^tessa: give a command | | tessa
+# A failure the library reports.
+1 | ^tessa encrypt: Data not a valid length \(BAD_LENGTH_ERROR\): ECB and CBC need a multiple of 16 bytes | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --text abc
+1 | ^tessa hash: Cannot open input file \(OPEN_ERROR\): .*/missing$ | | tessa hash "$work/missing"
+# Successes, including values that look like options.
+0 | | ^ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad$ | tessa hash --text abc
+0 | | ^616263$ | tessa hex "$work/abc.txt"
+0 | | ^2D2D616C67$ | tessa hex --text --alg
+0 | | ^2D$ | cd "$work" && tessa hex -- --odd
+0 | | ^-2147483648: unknown error code$ | tessa error -2147483648
+0 | | ^-33: Invalid key length \(BAD_KEY_LEN_ERROR\)$ | tessa error -33
+0 | | ^7f9c2ba4e88f827d616045507605853e$ | tessa xof --alg shake128 --len 16 --text ""
+0 | | ^4B007901B765489ABEAD49D926F721D065A429C1$ | tessa derive pbkdf2 --prf sha1 --iter 4096 --password password --salt-text salt --len 20
+EOF
+)
+
+failures=0
+left_out=()
+while IFS= read -r line; do
+    [[ -z $line || $line == \#* ]] && continue
+    IFS='|' read -r want pattern stdout_pattern command <<<"$line"
+    want=${want// /}
+    pattern=$(sed -E 's/^ +| +$//g' <<<"$pattern")
+    stdout_pattern=$(sed -E 's/^ +| +$//g' <<<"$stdout_pattern")
+    command=$(sed -E 's/^ +| +$//g' <<<"$command")
+    setup=:
+    if [[ $command == '[memory] '* ]]; then
+        command=${command#'[memory] '}
+        if ((memory_cases == 0)); then
+            left_out+=("$command")
+            continue
+        fi
+        setup=limit_memory
+    fi
+    (
+        $setup
+        eval "$command"
+    ) </dev/null >"$work/out" 2>"$work/err"
+    got=$?
+    errs=$(wc -l <"$work/err")
+    problem=""
+    if [[ $got != "$want" ]]; then
+        problem="exit status $got, want $want"
+    elif ((want != 0)) && ((errs != 1)); then
+        problem="$errs lines on standard error, want exactly one"
+    elif ((want != 0)) && ! grep -Eq -- "$pattern" "$work/err"; then
+        problem="standard error does not match /$pattern/"
+    elif ((want == 0)) && [[ -s $work/err ]]; then
+        problem="a success wrote to standard error"
+    elif ((want == 0)) && ! grep -Eq -- "$stdout_pattern" "$work/out"; then
+        problem="standard output does not match /$stdout_pattern/"
+    fi
+    if [[ -n $problem ]]; then
+        failures=$((failures + 1))
+        echo "FAIL: $command"
+        echo "      $problem"
+        sed 's/^/      stderr: /' "$work/err" | head -n 5
+        head -c 300 "$work/out" | sed 's/^/      stdout: /'
+    fi
+done <<<"$cases"
+
+if ((${#left_out[@]} > 0)); then
+    echo "not run here (no memory limit under AddressSanitizer):"
+    printf '  %s\n' "${left_out[@]}"
+fi
+if ((failures > 0)); then
+    echo "tessa_cli_test: $failures cases failed"
+    exit 1
+fi
+echo "tessa_cli_test: every case passed"
