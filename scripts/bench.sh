@@ -14,7 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/bench"
 
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" bench
 
 args=()
 for a in "$@"; do
@@ -26,6 +26,6 @@ for a in "$@"; do
 done
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DTESSALIB_BENCH=ON -DTESSALIB_TESTS=OFF -DTESSALIB_TOOLS=OFF >/dev/null
+  -DTESSALIB_BENCH=ON -DTESSALIB_TOOLS=OFF >/dev/null
 cmake --build "$build" --target tessalib_bench -j "$(nproc 2>/dev/null || echo 2)"
 exec python3 "$root/bench/report" --bin "$build/bench/tessalib_bench" "${args[@]}"

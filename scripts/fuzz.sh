@@ -12,7 +12,7 @@ targets=(unhex unb64 hexfilter b64filter utf8)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DTESSALIB_FUZZ=ON -DTESSALIB_TESTS=OFF -DTESSALIB_TOOLS=OFF >/dev/null
+  -DTESSALIB_FUZZ=ON -DTESSALIB_TOOLS=OFF >/dev/null
 cmake --build "$build" --target fuzzers -j "$jobs"
 
 run="$build/run"

@@ -25,7 +25,7 @@ if [[ -f $prefix/lib/libzstd.a && -f $prefix/include/zstd.h ]]; then
 fi
 
 for tool in $triple-gcc $triple-ar make dpkg-source; do
-  command -v "$tool" >/dev/null || { echo "setup-windows-deps: $tool is missing (run scripts/setup.sh)" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "setup-windows-deps: $tool is missing (run scripts/setup.sh windows)" >&2; exit 1; }
 done
 
 # Source entries for the suites the machine already installs from.

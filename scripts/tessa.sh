@@ -5,8 +5,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-scripts/setup.sh --main-only
-cmake -S . -B build/main -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALIB_TESTS=OFF >/dev/null
+scripts/setup.sh library
+cmake -S . -B build/main -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/main -j "$(nproc 2>/dev/null || echo 2)" >/dev/null
 tessa=build/main/tessa
 if (($# > 0)); then

@@ -37,8 +37,8 @@ tools_ok() {
   find_wine >/dev/null && [[ -d /usr/src/googletest ]]
 }
 if ! tools_ok; then
-  say "tools missing: running scripts/setup.sh"
-  scripts/setup.sh
+  say "tools missing: running scripts/setup.sh windows"
+  scripts/setup.sh windows
   tools_ok || { say "the cross toolchain or Wine is still missing"; exit 1; }
 fi
 wine=$(find_wine)
@@ -51,7 +51,7 @@ scripts/setup-windows-deps.sh "$deps"
 say "building in $build"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
   -DTESSALIB_WINDOWS_DEPS="$deps/prefix" >/dev/null
 cmake --build "$build" -j "$jobs"
 bin=$build/bin

@@ -1,48 +1,145 @@
 #!/usr/bin/env bash
-# Builds the library and every test and runs them all:
-#   1. optimised build: engine, API, OpenSSL-oracle and example suites, the
-#      export list check and an install check;
-#   2. the same suites built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. the libFuzzer targets of the text decoders, for a bounded time;
-#   4. the Windows DLL, cross-built, with the suites run under Wine.
-# Installs missing system packages first when run as root.
-set -euo pipefail
+# The test command. With no arguments it runs every stage (that is what CI
+# runs, through .ci/run); with stage names it runs just those, in that order:
+#
+#   scripts/test.sh                 every stage
+#   scripts/test.sh release         the quick loop
+#   scripts/test.sh asan fuzz
+#
+# The stages:
+#   release  optimised build in build/release: the engine, API, OpenSSL-oracle,
+#            example and tessa suites, the export list check, an install check
+#   asan     the same suites built with AddressSanitizer and UndefinedBehavior-
+#            Sanitizer in build/asan
+#   fuzz     the libFuzzer targets of the text decoders, for a bounded time
+#            (scripts/fuzz.sh)
+#   windows  the Windows DLL cross-built with mingw-w64, its suites run under
+#            Wine (scripts/test-windows.sh)
+#
+# First scripts/setup.sh installs what the chosen stages need (when run as
+# root; otherwise it names what is missing and nothing runs). Every stage
+# named runs; a stage that cannot (a tool missing, the oracle suite unable to
+# find OpenSSL) fails and says why. The run passes only when every stage it
+# ran passed, and the summary names the stages that did not run.
+#
+# A new stage is a stage_<name> function below, its name in `all_stages`, and
+# its packages in scripts/setup.sh.
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 start=$(date +%s)
+all_stages=(release asan fuzz windows)
 
-step() { printf '\n=== %s (%ds)\n' "$1" $(( $(date +%s) - start )); }
-
-step "setup"
-scripts/setup.sh
-
-run_suites() {  # build dir
-  ctest --test-dir "$1" --output-on-failure -j "$jobs"
+say() { printf 'test.sh: %s\n' "$*"; }
+step() { printf '\n=== %s (%ds)\n' "$1" $(($(date +%s) - start)); }
+usage() {  # exit status
+  echo "usage: scripts/test.sh [STAGE...]   stages: ${all_stages[*]} (none: all of them)" >&2
+  exit "$1"
 }
 
-step "optimised build"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j "$jobs"
-run_suites build/release
-if [[ -x scripts/check-exports.sh ]]; then
+# --- Inside a stage ----------------------------------------------------------
+# A stage runs in a subshell that stops at the first failing command. The
+# reason it stopped is written to $why for the summary.
+stage_fails() {  # reason
+  say "$current: $1" >&2
+  printf '%s' "$1" >"$why"
+  exit 1
+}
+require_tools() {  # command...
+  local t
+  for t in "$@"; do
+    command -v "$t" >/dev/null || stage_fails "$t is not installed (scripts/setup.sh $current installs it)"
+  done
+}
+# Configures (tests required, with the oracle suite) and builds a tree.
+build_tree() {  # dir, cmake options...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DBUILD_TESTING=ON -DTESSALIB_ORACLE_TESTS=ON "$@" >/dev/null ||
+    stage_fails "configuring $dir failed (the CMake error above says why)"
+  cmake --build "$dir" -j "$jobs" || stage_fails "building $dir failed"
+}
+run_suites() {  # build dir
+  ctest --test-dir "$1" --output-on-failure -j "$jobs" || stage_fails "tests failed in $1 (listed above)"
+}
+
+# --- The stages --------------------------------------------------------------
+stage_release() {
+  require_tools cmake ninja c++ cc pkg-config
+  build_tree build/release -DCMAKE_BUILD_TYPE=Release
+  run_suites build/release
   scripts/check-exports.sh build/release/libtessalib.so
-fi
-scripts/test-install.sh build/release
+  scripts/test-install.sh build/release
+}
 
-step "sanitizer build (ASan + UBSan)"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALIB_SANITIZE=ON >/dev/null
-cmake --build build/asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 run_suites build/asan
+stage_asan() {
+  require_tools cmake ninja c++
+  build_tree build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALIB_SANITIZE=ON
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 run_suites build/asan
+}
 
-if [[ -x scripts/fuzz.sh ]]; then
-  step "fuzzers"
+stage_fuzz() {
+  require_tools cmake ninja clang clang++
   scripts/fuzz.sh
-fi
+}
 
-if [[ -x scripts/test-windows.sh ]]; then
-  step "Windows build under Wine"
+stage_windows() {
   scripts/test-windows.sh
+}
+
+# --- The run -----------------------------------------------------------------
+stages=()
+for s in "$@"; do
+  [[ $s == -h || $s == --help ]] && usage 0
+  [[ " ${all_stages[*]} " == *" $s "* ]] || { echo "test.sh: unknown stage '$s'" >&2; usage 2; }
+  [[ " ${stages[*]-} " == *" $s "* ]] || stages+=("$s")
+done
+(($# > 0)) || stages=("${all_stages[@]}")
+
+step "setup for: ${stages[*]}"
+if ! scripts/setup.sh "${stages[@]}"; then
+  say "FAILED: the set-up for ${stages[*]} did not complete (see above); no stage ran"
+  exit 1
 fi
 
-step "all tests passed"
+why=$(mktemp)
+trap 'rm -f "$why"' EXIT
+results=()
+failed=0
+for current in "${stages[@]}"; do
+  step "$current"
+  : >"$why"
+  stage_start=$(date +%s)
+  (
+    set -eEuo pipefail
+    trap 'rc=$?; [[ -s $why ]] || printf "%s (exit %d)" "$BASH_COMMAND" "$rc" >"$why"' ERR
+    "stage_$current"
+  )
+  rc=$?
+  took=$(($(date +%s) - stage_start))
+  if ((rc == 0)); then
+    results+=("$(printf '  %-8s passed (%ds)' "$current" "$took")")
+  else
+    failed=1
+    reason=$(cat "$why")
+    results+=("$(printf '  %-8s FAILED (%ds): %s' "$current" "$took" "${reason:-exit $rc}")")
+  fi
+done
+
+not_run=()
+for s in "${all_stages[@]}"; do
+  [[ " ${stages[*]} " == *" $s "* ]] || not_run+=("$s")
+done
+step "summary"
+printf '%s\n' "${results[@]}"
+((${#not_run[@]} == 0)) || printf '  not run: %s\n' "${not_run[*]}"
+if ((failed)); then
+  say "FAILED"
+  exit 1
+fi
+if ((${#not_run[@]} == 0)); then
+  say "all tests passed"
+else
+  say "the stages run passed: ${stages[*]}"
+fi
