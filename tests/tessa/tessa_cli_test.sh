@@ -50,7 +50,7 @@ cases=$(cat <<'EOF'
 1 | ^tessa encrypt: cannot read .*: Is a directory$ | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F "$dir"
 1 | ^tessa decrypt: cannot read .*: Is a directory$ | | tessa decrypt --alg des --key 0123456789ABCDEF --in hex "$dir"
 1 | ^tessa hash: cannot read standard input: Is a directory$ | | tessa hash - <"$dir"
-# A special file that opens but cannot be read, a file that does not exist.
+# A file of /proc that opens but cannot be read, a file that does not exist.
 1 | ^tessa hex: cannot read /proc/self/mem: Input/output error$ | | tessa hex /proc/self/mem
 1 | ^tessa b64: cannot read .*/missing: No such file or directory$ | | tessa b64 "$work/missing"
 # Memory that runs out: a huge output, an input that never ends.
