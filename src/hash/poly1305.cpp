@@ -229,8 +229,8 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
     pw[0] = limbs_from_words(st->r0, st->r1, 0);
     pw[1] = mul26(pw[0], pw[0]);
     const Limbs26 one{{1, 0, 0, 0, 0}};
-    const Limbs26 first[4] = {pw[0], pw[1], pw[0], pw[1]};
-    const Limbs26 by[4] = {one, one, pw[1], pw[1]};
+    Limbs26 first[4] = {pw[0], pw[1], pw[0], pw[1]};
+    Limbs26 by[4] = {one, one, pw[1], pw[1]};
     __m256i lo[5], hi[5], t[5], t5[5];
     for (int i = 0; i < 5; ++i) {
         lo[i] = lanes(first, i);
@@ -261,7 +261,7 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
     __m256i ha[5], hb[5], m[5];
     load4(p, ha);
     load4(p + 64, hb);
-    const Limbs26 h0 = limbs_from_words(st->h0, st->h1, st->h2);
+    Limbs26 h0 = limbs_from_words(st->h0, st->h1, st->h2);
     for (int i = 0; i < 5; ++i)
         ha[i] = _mm256_add_epi64(ha[i], _mm256_set_epi64x(0, 0, 0, static_cast<long long>(h0.l[i])));
     p += 128;
@@ -277,8 +277,8 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
     mul_carry(hb, rb, rbx5);
 
     uint64_t l[5];
+    alignas(32) uint64_t v[4];
     for (int i = 0; i < 5; ++i) {
-        alignas(32) uint64_t v[4];
         _mm256_store_si256(reinterpret_cast<__m256i*>(v), _mm256_add_epi64(ha[i], hb[i]));
         l[i] = v[0] + v[1] + v[2] + v[3];
     }
@@ -289,6 +289,27 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
     st->h0 = static_cast<uint64_t>(w0);
     st->h1 = static_cast<uint64_t>(w1);
     st->h2 = static_cast<uint64_t>(w1 >> 64);
+
+    // The powers of r and the accumulators are key material: wipe the
+    // stack copies, as poly1305_finish wipes the state.
+    secure_wipe(first, sizeof first);
+    secure_wipe(by, sizeof by);
+    secure_wipe(lo, sizeof lo);
+    secure_wipe(hi, sizeof hi);
+    secure_wipe(t, sizeof t);
+    secure_wipe(t5, sizeof t5);
+    secure_wipe(r8, sizeof r8);
+    secure_wipe(r8x5, sizeof r8x5);
+    secure_wipe(ra, sizeof ra);
+    secure_wipe(rax5, sizeof rax5);
+    secure_wipe(rb, sizeof rb);
+    secure_wipe(rbx5, sizeof rbx5);
+    secure_wipe(ha, sizeof ha);
+    secure_wipe(hb, sizeof hb);
+    secure_wipe(m, sizeof m);
+    secure_wipe_obj(h0);
+    secure_wipe(l, sizeof l);
+    secure_wipe(v, sizeof v);
 }
 
 }  // namespace
