@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Tessalib/hash_args.h"
+#include "Tessalib/hash_slot.h"
 #include "block/handle.h"
 #include "core/frame.h"
 #include "core/secret.h"

@@ -1,6 +1,6 @@
 // Export-side steps shared by the hash, MAC and key-derivation families:
-// writing a digest or tag to the caller's buffer, decoding hex arguments into
-// checked buffers, and the test of a streaming slot's handle.
+// writing a digest or tag to the caller's buffer and decoding hex arguments
+// into checked buffers.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,8 +27,3 @@ bool decode_hex_strict(SecretBuffer& buf, const char* text, std::size_t len) noe
 // last lone digit dropped) into buf, sized to the bytes the text holds
 // (buf.size()). False, with buf empty, when the memory cannot be had.
 bool decode_hex_lenient(SecretBuffer& buf, const char* text) noexcept;
-
-// True when handle is the slot's live handle (never for 0).
-inline bool slot_handle_ok(uint32_t stored, int32_t handle) noexcept {
-    return handle != 0 && stored == static_cast<uint32_t>(handle);
-}

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Tessalib/hash_args.h"
+#include "Tessalib/hash_slot.h"
 #include "block/handle.h"
 #include "core/frame.h"
 #include "core/secret.h"
@@ -105,33 +106,17 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_Init(int32_t options) {
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    HashSlot& slot = frame_begin()->workspace.hash;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(-INVALID_HANDLE_ERROR);
-    if (data == nullptr || dataLen < 0) return frame_status(-BAD_PARAM_ERROR);
-    hash_algorithm(slot.code)->update(&slot.state, data, static_cast<std::size_t>(dataLen));
-    return frame_status(0);
+    return frame_status(slot_add_bytes(frame_begin()->workspace.hash, handle, data, dataLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Final(unsigned char* output, int32_t outputLen, int32_t handle) {
-    HashSlot& slot = frame_begin()->workspace.hash;
-    if (output == nullptr || outputLen < 1) return frame_length(-BAD_PARAM_ERROR);
-    if (!slot_handle_ok(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
-    const HashAlgorithm* alg = hash_algorithm(slot.code);
-    SecretBytes<kHashMaxDigestLen> digest;
-    alg->final(&slot.state, digest.bytes);
-    secure_wipe_obj(slot);
-    return frame_length(bytes_out_leading(output, outputLen, digest.bytes, alg->digest_len));
+    return frame_length(slot_final(frame_begin()->workspace.hash, output, outputLen, handle));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_DigestLength(int32_t handle) {
-    HashSlot& slot = frame_begin()->workspace.hash;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
-    return frame_length(static_cast<int32_t>(hash_algorithm(slot.code)->digest_len));
+    return frame_length(slot_length_of(frame_begin()->workspace.hash, handle));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Reset(int32_t handle) {
-    HashSlot& slot = frame_begin()->workspace.hash;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(-INVALID_HANDLE_ERROR);
-    secure_wipe_obj(slot);
-    return frame_status(0);
+    return frame_status(slot_reset(frame_begin()->workspace.hash, handle));
 }

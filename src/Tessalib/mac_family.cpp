@@ -1,6 +1,7 @@
 // MAC_: one-shot HMAC, CMAC, Poly1305 and KMAC with byte or hex output, and
 // the per-thread streaming HMAC context.
 #include "Tessalib/hash_args.h"
+#include "Tessalib/hash_slot.h"
 #include "block/handle.h"
 #include "core/frame.h"
 #include "core/secret.h"
@@ -120,33 +121,17 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_Init(const unsigned char* key, int32_t ke
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    MacSlot& slot = frame_begin()->workspace.mac;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(-INVALID_HANDLE_ERROR);
-    if (data == nullptr || dataLen < 0) return frame_status(-BAD_PARAM_ERROR);
-    hmac_update(&slot.state, data, static_cast<std::size_t>(dataLen));
-    return frame_status(0);
+    return frame_status(slot_add_bytes(frame_begin()->workspace.mac, handle, data, dataLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_Final(unsigned char* output, int32_t outputLen, int32_t handle) {
-    MacSlot& slot = frame_begin()->workspace.mac;
-    if (output == nullptr || outputLen < 1) return frame_length(-BAD_PARAM_ERROR);
-    if (!slot_handle_ok(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
-    SecretBytes<kMacMaxTagLen> tag;
-    const std::size_t len = slot.state.tag_len;
-    hmac_final(&slot.state, tag.bytes);
-    secure_wipe_obj(slot);
-    return frame_length(bytes_out_leading(output, outputLen, tag.bytes, len));
+    return frame_length(slot_final(frame_begin()->workspace.mac, output, outputLen, handle));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_CodeLength(int32_t handle) {
-    MacSlot& slot = frame_begin()->workspace.mac;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
-    return frame_length(static_cast<int32_t>(slot.state.tag_len));
+    return frame_length(slot_length_of(frame_begin()->workspace.mac, handle));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_Reset(int32_t handle) {
-    MacSlot& slot = frame_begin()->workspace.mac;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(-INVALID_HANDLE_ERROR);
-    secure_wipe_obj(slot);
-    return frame_status(0);
+    return frame_status(slot_reset(frame_begin()->workspace.mac, handle));
 }

@@ -2,6 +2,7 @@
 // and Reset members are shared with the other fixed-algorithm families.
 #include "Tessalib/fixed_hash.h"
 #include "Tessalib/hash_args.h"
+#include "Tessalib/hash_slot.h"
 #include "block/handle.h"
 #include "core/frame.h"
 #include "core/secret.h"

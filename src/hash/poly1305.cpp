@@ -144,6 +144,12 @@ Limbs26 mul26(const Limbs26& a, const Limbs26& b) noexcept {
 
 bool cpu_has_avx2() noexcept { return cpu_features().avx2; }
 
+// Wipes each of the given objects.
+template <typename... T>
+void wipe_each(T&... objs) noexcept {
+    (secure_wipe_obj(objs), ...);
+}
+
 #define POLY_AVX2 __attribute__((target("avx2")))
 
 // The four powers of one limb in the lanes, lane j holding the limb of p[j].
@@ -292,24 +298,7 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
 
     // The powers of r and the accumulators are key material: wipe the
     // stack copies, as poly1305_finish wipes the state.
-    secure_wipe(first, sizeof first);
-    secure_wipe(by, sizeof by);
-    secure_wipe(lo, sizeof lo);
-    secure_wipe(hi, sizeof hi);
-    secure_wipe(t, sizeof t);
-    secure_wipe(t5, sizeof t5);
-    secure_wipe(r8, sizeof r8);
-    secure_wipe(r8x5, sizeof r8x5);
-    secure_wipe(ra, sizeof ra);
-    secure_wipe(rax5, sizeof rax5);
-    secure_wipe(rb, sizeof rb);
-    secure_wipe(rbx5, sizeof rbx5);
-    secure_wipe(ha, sizeof ha);
-    secure_wipe(hb, sizeof hb);
-    secure_wipe(m, sizeof m);
-    secure_wipe_obj(h0);
-    secure_wipe(l, sizeof l);
-    secure_wipe(v, sizeof v);
+    wipe_each(first, by, lo, hi, t, t5, r8, r8x5, ra, rax5, rb, rbx5, ha, hb, m, h0, l, v);
 }
 
 }  // namespace
