@@ -1,17 +1,7 @@
 // Digest and tag outputs and hex arguments of the hash, MAC and KDF families.
 #include "Tessalib/hash_args.h"
 
-#include <cstring>
-
 #include "encode/hex.h"
-
-int32_t bytes_out_leading(uint8_t* output, int32_t capacity, const uint8_t* data, std::size_t len) noexcept {
-    if (output == nullptr || capacity < 1) return static_cast<int32_t>(len);
-    std::size_t n = len;
-    if (static_cast<std::size_t>(capacity) < n) n = static_cast<std::size_t>(capacity);
-    std::memcpy(output, data, n);
-    return static_cast<int32_t>(n);
-}
 
 int32_t hex_out_leading(char* output, int32_t max_chars, const uint8_t* data, std::size_t len) noexcept {
     if (output == nullptr || max_chars < 1) return static_cast<int32_t>(2 * len);

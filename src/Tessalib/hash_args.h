@@ -4,13 +4,20 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/secret.h"
 
 // Bytes output: copies the leading min(capacity, len) bytes of data to
 // output and returns their number. Query mode (output NULL or capacity < 1)
 // copies nothing and returns len.
-int32_t bytes_out_leading(uint8_t* output, int32_t capacity, const uint8_t* data, std::size_t len) noexcept;
+inline int32_t bytes_out_leading(uint8_t* output, int32_t capacity, const uint8_t* data, std::size_t len) noexcept {
+    if (output == nullptr || capacity < 1) return static_cast<int32_t>(len);
+    std::size_t n = len;
+    if (static_cast<std::size_t>(capacity) < n) n = static_cast<std::size_t>(capacity);
+    std::memcpy(output, data, n);
+    return static_cast<int32_t>(n);
+}
 
 // Hex output: writes the leading whole bytes of data that fit max_chars
 // characters (all len of them when 2 x len fit, else floor(max_chars / 2)) as

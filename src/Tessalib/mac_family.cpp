@@ -14,15 +14,15 @@
 
 namespace {
 
-// The checks that follow the argument checks, in order: the option names a
-// MAC (the code mac_choose returned), the key has its length and, for KMAC,
-// whose output length is an input of the computation so that its tag is
-// never truncated, the output has room for the whole tag (a query asks for
-// no room).
-int32_t check_mac(int32_t chosen, const MacChoice& mac, std::size_t key_len, bool query, std::size_t room) {
-    if (chosen != 0) return chosen;
-    if (const int32_t rc = mac_check_key(mac, key_len)) return rc;
-    if (mac.kind == MacKind::kmac && !query && room < mac.tag_len) return -SHORT_BUF_ERROR;
+// The MAC of the option word, with the checks that follow the argument
+// checks, in order: the option names a MAC, the key has its length and, for
+// KMAC, whose output length is an input of the computation so that its tag
+// is never truncated, the output has room (in bytes) for the whole tag; a
+// query asks for no room. 0 and *mac, or a negated code.
+inline int32_t choose_mac(int32_t options, std::size_t key_len, bool query, std::size_t room, MacChoice* mac) {
+    if (const int32_t rc = mac_choose(static_cast<uint32_t>(options), mac)) return rc;
+    if (const int32_t rc = mac_check_key(*mac, key_len)) return rc;
+    if (mac->kind == MacKind::kmac && !query && room < mac->tag_len) return -SHORT_BUF_ERROR;
     return 0;
 }
 
@@ -52,11 +52,10 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_Bytes(unsigned char* output, int32_t outp
                                               int32_t options) {
     frame_begin();
     if (outputLen < 0 || bad_byte_args(message, messageLen, key, keyLen)) return frame_length(-BAD_PARAM_ERROR);
-    MacChoice mac{};
-    const int32_t chosen = mac_choose(static_cast<uint32_t>(options), &mac);
     const bool query = output == nullptr || outputLen == 0;
     const std::size_t key_len = static_cast<std::size_t>(keyLen);
-    if (const int32_t rc = check_mac(chosen, mac, key_len, query, static_cast<std::size_t>(outputLen)))
+    MacChoice mac{};
+    if (const int32_t rc = choose_mac(options, key_len, query, static_cast<std::size_t>(outputLen), &mac))
         return frame_length(rc);
     SecretBytes<kMacMaxTagLen> tag;
     const int32_t n = mac_compute(mac, tag.bytes, message, static_cast<std::size_t>(messageLen), key, key_len);
@@ -68,10 +67,9 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromBytes(char* output, int32_t maxCha
                                                      int32_t options) {
     frame_begin();
     if (bad_byte_args(message, messageLen, key, keyLen)) return frame_length(-BAD_PARAM_ERROR);
-    MacChoice mac{};
-    const int32_t chosen = mac_choose(static_cast<uint32_t>(options), &mac);
     const std::size_t key_len = static_cast<std::size_t>(keyLen);
-    if (const int32_t rc = check_mac(chosen, mac, key_len, hex_query(output, maxChars), hex_room(maxChars)))
+    MacChoice mac{};
+    if (const int32_t rc = choose_mac(options, key_len, hex_query(output, maxChars), hex_room(maxChars), &mac))
         return frame_length(rc);
     return frame_length(mac_hex(output, maxChars, mac, message, static_cast<std::size_t>(messageLen), key, key_len));
 }
@@ -83,11 +81,13 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char* output, int32_t maxChars
                                                    const char* keyHex, int32_t options) {
     frame_begin();
     if (messageHex == nullptr || keyHex == nullptr) return frame_length(-BAD_PARAM_ERROR);
+    // This form checks some of the selection early: an unassigned option of
+    // the Poly1305 and KMAC group, then the key text, then Poly1305's key
+    // length; the rest of the selection follows the message text.
     const uint32_t opts = static_cast<uint32_t>(options);
     MacChoice mac{};
-    const int32_t chosen = mac_choose(opts, &mac);
-    if (chosen != 0 && mac_poly_kmac_group(opts)) return frame_length(chosen);
-    const bool known = chosen == 0;
+    const bool known = mac_choose(opts, &mac) == 0;
+    if (!known && mac_poly_kmac_group(opts)) return frame_length(-BAD_FLAG_ERROR);
     if (!(known && mac.kind == MacKind::kmac) && keyHex[0] == '\0') return frame_length(-BAD_KEY_LEN_ERROR);
     const long long key_len = HexDecodeStrict(nullptr, 0, keyHex);
     if (key_len < 0) return frame_length(-BAD_FORMAT_ERROR);
@@ -95,8 +95,8 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char* output, int32_t maxChars
         return frame_length(-BAD_KEY_LEN_ERROR);
     const long long msg_len = HexDecodeStrict(nullptr, 0, messageHex);
     if (msg_len < 0) return frame_length(-BAD_FORMAT_ERROR);
-    if (const int32_t rc = check_mac(chosen, mac, static_cast<std::size_t>(key_len), hex_query(output, maxChars),
-                                     hex_room(maxChars)))
+    if (const int32_t rc = choose_mac(options, static_cast<std::size_t>(key_len), hex_query(output, maxChars),
+                                      hex_room(maxChars), &mac))
         return frame_length(rc);
     SecretBuffer key;
     SecretBuffer message;
