@@ -16,7 +16,8 @@ TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHexHash(char* output, const unsigne
     return fixed_bytes_hex_hash(kSha1, output, message, messageLen);
 }
 
-TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHash(unsigned char* output, const unsigned char* message, int32_t messageLen) {
+TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHash(unsigned char* output, const unsigned char* message,
+                                                  int32_t messageLen) {
     return fixed_bytes_hash(kSha1, output, message, messageLen);
 }
 
@@ -42,7 +43,7 @@ TESSALIB_API int32_t TESSALIB_CALL SHA1_HexDigest(char* output, int32_t handle) 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_Reset(int32_t handle) { return fixed_reset(kSha1, handle); }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_Hmac(char* output, const unsigned char* message, int32_t messageLen,
-                                              const unsigned char* key, int32_t keyLen) {
+                                             const unsigned char* key, int32_t keyLen) {
     return fixed_hmac(kSha1, output, message, messageLen, key, keyLen);
 }
 

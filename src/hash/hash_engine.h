@@ -1,6 +1,6 @@
 // The hash engine: one descriptor per hash code (digest and block sizes and
 // streaming operations over a union state) and the one-shot dispatcher.
-// HMAC, PBKDF2, MGF1 and the self-tests select a digest through here.
+// HMAC, PBKDF2 and MGF1 select a digest through here.
 #pragma once
 #include <cstddef>
 #include <cstdint>
