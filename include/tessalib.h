@@ -572,6 +572,13 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int
  * Other bits of the option word are ignored (0x13 is SHA-256), except the
  * two options below and HASH_Length, which refuses option words of 256 or more.
  * Digests are written as lower-case hex where the output is text.
+ *
+ * Caller-sized buffers. In the hash, MAC and key-derivation families a
+ * buffer whose size comes from the caller (the decoded copy of a hex text, a
+ * derived key, scrypt's work areas) is allocated only after every argument
+ * that can be checked has been (text, option, lengths), and a failed
+ * allocation is MEMORY_ERROR (5) in the export's sign with nothing written:
+ * a long text never ends the process.
  */
 #define HASH_ALG_SHA1        0
 #define HASH_ALG_MD5         1
@@ -642,8 +649,9 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromBits(char *output, int32_t maxCha
  * else; an empty string is the empty message). Errors (negative), in this
  * order: -BAD_PARAM_ERROR for a NULL messageHex; -INVALID_DATA_ERROR for an odd
  * number of characters or a character that is not a hex digit; -BAD_FLAG_ERROR
- * for an unassigned code. The decoded copy is wiped and freed before return.
- * Framed. */
+ * for an unassigned code; -MEMORY_ERROR when the decoded copy cannot be
+ * allocated (nothing is written). The decoded copy is wiped and freed before
+ * return. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromHex(char *output, int32_t maxChars, const char *messageHex, int32_t options);
 
 /* HASH_HexFromFile: as HASH_File with hex output as HASH_HexFromBytes (query
@@ -696,9 +704,10 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_Reset(int32_t handle);
  * 32 characters) and SHA3_ (SHA3-224/256/384/512, streaming only).
  *
  * Results are 0 or a POSITIVE error code (OPEN_ERROR 1, READ_ERROR 3,
- * BAD_PARAM_ERROR 6, INVALID_HANDLE_ERROR 64), recorded as the thread's last
- * error, except where a comment says otherwise (SHA3_HexDigest and
- * SHA3_LengthInBytes return negative codes; the _Init members return handles).
+ * MEMORY_ERROR 5, BAD_PARAM_ERROR 6, INVALID_HANDLE_ERROR 64), recorded as
+ * the thread's last error, except where a comment says otherwise
+ * (SHA3_HexDigest and SHA3_LengthInBytes return negative codes; the _Init
+ * members return handles).
  * Hex output is lower case with a NUL; the output string must hold 41 (SHA1_),
  * 65 (SHA2_) or 33 (MD5_) bytes. Strings are hashed byte for byte up to their
  * NUL. Null pointers are never dereferenced: a NULL message, string, file name,
@@ -805,8 +814,8 @@ TESSALIB_API int32_t TESSALIB_CALL MD5_Hmac(char *output, const unsigned char *m
  * that are not hex digits are skipped (so "de:ad be-ef" is DE AD BE EF),
  * digits are paired in order and a last lone digit is dropped; a text with
  * no digits is empty. The decoded copies are wiped and freed before return.
- * Returns 0, or 6 for a NULL messageHex or keyHex. A text of 2^31 - 1
- * characters or more is a fatal allocation request. Framed. */
+ * Returns 0, or 6 for a NULL messageHex or keyHex, or 5 (MEMORY_ERROR) when a
+ * decoded copy cannot be allocated (nothing is written). Framed. */
 TESSALIB_API int32_t TESSALIB_CALL SHA1_HmacHex(char *output, const char *messageHex, const char *keyHex);
 TESSALIB_API int32_t TESSALIB_CALL SHA2_HmacHex(char *output, const char *messageHex, const char *keyHex);
 TESSALIB_API int32_t TESSALIB_CALL MD5_HmacHex(char *output, const char *messageHex, const char *keyHex);
@@ -894,8 +903,9 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromBytes(char *output, int32_t maxCha
  * text (HMAC, CMAC, Poly1305; for KMAC it is the empty key);
  * -BAD_FORMAT_ERROR for a key that is not valid hex; -BAD_KEY_LEN_ERROR for a
  * Poly1305 key that is not 32 bytes; -BAD_FORMAT_ERROR for a message that is
- * not valid hex; then the errors of MAC_HexFromBytes. The decoded copies are
- * wiped and freed before return. Framed. */
+ * not valid hex; then the errors of MAC_HexFromBytes; last, -MEMORY_ERROR
+ * when the decoded copies cannot be allocated (nothing is written). The
+ * decoded copies are wiped and freed before return. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char *output, int32_t maxChars, const char *messageHex, const char *keyHex, int32_t options);
 
 /* MAC_Init: starts a streaming HMAC in the calling thread's MAC slot with the
@@ -1013,13 +1023,14 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char *output, int32_t dkLen
  * 2 x dkLen (computed in 64 bits) does not fit a positive int32_t; 30
  * (SHORT_BUF_ERROR) when maxChars < 2 x dkLen; 7 (BAD_FORMAT_ERROR) for
  * a salt that is not an even number of hex digits alone; 6 for an unsupported
- * PRF. Framed. */
+ * PRF; 5 (MEMORY_ERROR) when the decoded salt or the key cannot be allocated
+ * (nothing is written). Framed. */
 TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t iterations, int32_t options);
 
 /* PBE_Scrypt: dkLen bytes of scrypt with cost N (a power of 2, at least 2),
  * block size r and parallelisation p into output. Memory: 128 x r x (N + p)
- * bytes and a little more, from the C heap, wiped before release. Returns 0,
- * or (NEGATIVE) in this order: -NULL_ERROR for a NULL output, or a NULL
+ * bytes and a little more, wiped before release. Returns 0, or (NEGATIVE) in
+ * this order: -NULL_ERROR for a NULL output, or a NULL
  * password or salt with a nonzero length; -BAD_PARAM_ERROR for a negative
  * dkLen, passwordLen or saltLen; -BAD_PARAM_ERROR for dkLen, N, r or p equal
  * to 0; -OUT_OF_RANGE_ERROR when, taking each value as an unsigned 64-bit
@@ -1036,7 +1047,9 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char *output, int32_t dkL
  * dkLen, or a dkLen whose hex length 2 x dkLen (computed in 64 bits) does not
  * fit a positive int32_t; -SHORT_BUF_ERROR when maxChars < 2 x dkLen (a
  * negative maxChars is short); -BAD_FORMAT_ERROR for a bad salt;
- * then the errors of PBE_Scrypt from -OUT_OF_RANGE_ERROR on. Framed. */
+ * -OUT_OF_RANGE_ERROR as PBE_Scrypt; -MEMORY_ERROR when the decoded salt, the
+ * key or the work areas cannot be allocated (nothing is written);
+ * -INTERNAL_ERROR as PBE_Scrypt. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t N, int32_t r, int32_t p);
 
 #ifdef __cplusplus

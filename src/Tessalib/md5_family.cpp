@@ -1,58 +1,52 @@
-// MD5_: MD5 digests as lower-case hex, one-shot and streaming, positive error
-// codes. The bodies are shared with the other fixed-algorithm families.
-#include "core/frame.h"
-#include "hash/fixed_family.h"
+// MD5_: MD5 digests and HMAC-MD5 as lower-case hex, one-shot and streaming,
+// with positive error codes. The members' bodies are shared with the other
+// fixed-algorithm families (Tessalib/fixed_hash.h).
+#include "Tessalib/fixed_hash.h"
 #include "tessalib.h"
 
 namespace {
-
-constexpr uint32_t kCode = kHashMd5;
-
-FixedSlotRef slot_of(ThreadState* ts) { return {&ts->workspace.md5.state, &ts->workspace.md5.handle}; }
-
+constexpr FixedFamily kMd5{HASH_ALG_MD5, &ThreadWorkspace::md5};
 }  // namespace
 
 TESSALIB_API int32_t TESSALIB_CALL MD5_StringHexHash(char* output, const char* message) {
-    frame_begin();
-    return frame_status(fixed_string_hex(kCode, output, message));
+    return fixed_string_hex_hash(kMd5, output, message);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MD5_BytesHexHash(char* output, const unsigned char* message, int32_t messageLen) {
-    frame_begin();
-    return frame_status(fixed_bytes_hex(kCode, output, message, messageLen));
+    return fixed_bytes_hex_hash(kMd5, output, message, messageLen);
 }
 
-TESSALIB_API int32_t TESSALIB_CALL MD5_BytesHash(unsigned char* output, const unsigned char* message, int32_t messageLen) {
-    frame_begin();
-    return frame_status(fixed_bytes(kCode, output, message, messageLen));
+TESSALIB_API int32_t TESSALIB_CALL MD5_BytesHash(unsigned char* output, const unsigned char* message,
+                                                 int32_t messageLen) {
+    return fixed_bytes_hash(kMd5, output, message, messageLen);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MD5_FileHexHash(char* output, const char* fileName, const char* mode) {
-    frame_begin();
-    return frame_status(fixed_file_hex(kCode, output, fileName, mode));
+    return fixed_file_hex_hash(kMd5, output, fileName, mode);
 }
 
 // Unframed: cannot fail, leaves the thread's last error alone.
-TESSALIB_API int32_t TESSALIB_CALL MD5_Init(void) {
-    return static_cast<int32_t>(fixed_init(kCode, slot_of(GetThreadState())));
-}
+TESSALIB_API int32_t TESSALIB_CALL MD5_Init(void) { return fixed_init(kMd5); }
 
 TESSALIB_API int32_t TESSALIB_CALL MD5_AddString(int32_t handle, const char* text) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_add_string(kCode, slot_of(ts), handle, text));
+    return fixed_add_string(kMd5, handle, text);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MD5_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_add(kCode, slot_of(ts), handle, data, dataLen));
+    return fixed_add_bytes(kMd5, handle, data, dataLen);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MD5_HexDigest(char* output, int32_t handle) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_hex_digest(kCode, slot_of(ts), output, handle));
+    return fixed_hex_digest(kMd5, output, handle);
 }
 
-TESSALIB_API int32_t TESSALIB_CALL MD5_Reset(int32_t handle) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_reset(slot_of(ts), handle));
+TESSALIB_API int32_t TESSALIB_CALL MD5_Reset(int32_t handle) { return fixed_reset(kMd5, handle); }
+
+TESSALIB_API int32_t TESSALIB_CALL MD5_Hmac(char* output, const unsigned char* message, int32_t messageLen,
+                                            const unsigned char* key, int32_t keyLen) {
+    return fixed_hmac(kMd5, output, message, messageLen, key, keyLen);
+}
+
+TESSALIB_API int32_t TESSALIB_CALL MD5_HmacHex(char* output, const char* messageHex, const char* keyHex) {
+    return fixed_hmac_hex(kMd5, output, messageHex, keyHex);
 }

@@ -1,40 +1,18 @@
 // PBE_: PBKDF2 (positive error codes) and scrypt (negative error codes), in
-// byte and hex forms.
+// byte and hex forms. The hex forms check the salt text, the PRF or the
+// costs before they allocate the decoded salt and the key: only a valid
+// request can meet MEMORY_ERROR.
 #include <cstring>
 
+#include "Tessalib/hash_args.h"
 #include "core/frame.h"
-#include "core/wipe.h"
+#include "core/secret.h"
 #include "encode/hex.h"
 #include "hash/pbkdf2.h"
 #include "hash/scrypt.h"
 #include "tessalib.h"
 
 namespace {
-
-// A MemAlloc buffer that is wiped and freed on every path.
-struct Scratch {
-    uint8_t* bytes = nullptr;
-    std::size_t size = 0;
-    explicit Scratch(std::size_t n) : bytes(static_cast<uint8_t*>(MemAlloc(n))), size(n) {}
-    ~Scratch() {
-        secure_wipe(bytes, size);
-        MemFree(bytes);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-};
-
-// Decodes a salt given as hex into salt (sized ceil(length / 2)); false
-// unless the text is an even number of hex digits and nothing else, that is
-// unless every byte of the buffer was filled.
-bool decode_salt(Scratch& salt, const char* text) {
-    return HexDecodeLenient(salt.bytes, salt.size, text) == salt.size;
-}
-
-std::size_t salt_room(const char* text) {
-    const std::size_t chars = std::strlen(text);
-    return chars / 2 + chars % 2;
-}
 
 // A cost parameter as the unsigned 64-bit number scrypt checks: a negative
 // value becomes a huge one and fails the range checks.
@@ -44,6 +22,25 @@ uint64_t cost(int32_t v) { return static_cast<uint64_t>(static_cast<int64_t>(v))
 // bits; a key whose hex does not fit a positive int32_t is refused.
 bool hex_size_fits(int32_t dkLen) { return 2 * static_cast<int64_t>(dkLen) <= INT32_MAX; }
 
+// The salt of the hex forms: an even number of hex digits and nothing else
+// (possibly none). Its length in bytes, or -1.
+long long salt_length(const char* saltHex) { return HexDecodeStrict(nullptr, 0, saltHex); }
+
+// The decoded salt and a buffer for the key, both from the checked
+// allocator. False when either cannot be had.
+bool allocate_salt_and_key(SecretBuffer& salt, SecretBuffer& key, const char* saltHex, long long salt_len,
+                           int32_t dkLen) {
+    return decode_hex_strict(salt, saltHex, static_cast<std::size_t>(salt_len)) &&
+           key.allocate(static_cast<std::size_t>(dkLen));
+}
+
+// The derived key as upper-case hex (2 x its length characters and a NUL).
+void write_key_hex(char* output, const SecretBuffer& key) {
+    HexEncodeUpper(output, 2 * key.size() + 1, key.data(), key.size());
+}
+
+const uint8_t* password_bytes(const char* password) { return reinterpret_cast<const uint8_t*>(password); }
+
 }  // namespace
 
 TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char* output, int32_t dkLen, const unsigned char* password,
@@ -52,9 +49,10 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char* output, int32_t dkLen
     frame_begin();
     if (output == nullptr || password == nullptr || salt == nullptr) return frame_status(NULL_ERROR);
     if (dkLen < 1 || passwordLen < 1 || saltLen < 1 || iterations < 1) return frame_status(BAD_PARAM_ERROR);
-    return frame_status(pbkdf2(output, static_cast<uint64_t>(dkLen), password, static_cast<std::size_t>(passwordLen),
-                               salt, static_cast<std::size_t>(saltLen), static_cast<uint32_t>(iterations),
-                               static_cast<uint32_t>(options) & 0xF));
+    return frame_status(positive_code(pbkdf2(output, static_cast<uint64_t>(dkLen), password,
+                                             static_cast<std::size_t>(passwordLen), salt,
+                                             static_cast<std::size_t>(saltLen), static_cast<uint32_t>(iterations),
+                                             static_cast<uint32_t>(options) & 0xF)));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char* output, int32_t maxChars, int32_t dkLen, const char* password,
@@ -63,15 +61,17 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char* output, int32_t maxChars, i
     if (output == nullptr || password == nullptr || saltHex == nullptr) return frame_status(NULL_ERROR);
     if (maxChars < 1 || dkLen < 1 || iterations < 1 || !hex_size_fits(dkLen)) return frame_status(BAD_PARAM_ERROR);
     if (static_cast<int64_t>(maxChars) < 2 * static_cast<int64_t>(dkLen)) return frame_status(SHORT_BUF_ERROR);
-    Scratch salt(salt_room(saltHex));
-    if (!decode_salt(salt, saltHex)) return frame_status(BAD_FORMAT_ERROR);
-    const std::size_t dk = static_cast<std::size_t>(dkLen);
-    Scratch key(dk);
-    const int32_t rc = pbkdf2(key.bytes, dk, reinterpret_cast<const uint8_t*>(password), std::strlen(password),
-                              salt.bytes, salt.size, static_cast<uint32_t>(iterations),
-                              static_cast<uint32_t>(options) & 0xF);
-    if (rc == 0) HexEncodeUpper(output, 2 * dk + 1, key.bytes, dk);
-    return frame_status(rc);
+    const long long salt_len = salt_length(saltHex);
+    if (salt_len < 0) return frame_status(BAD_FORMAT_ERROR);
+    const uint32_t code = static_cast<uint32_t>(options) & 0xF;
+    if (!pbkdf2_code_supported(code)) return frame_status(BAD_PARAM_ERROR);
+    SecretBuffer salt;
+    SecretBuffer key;
+    if (!allocate_salt_and_key(salt, key, saltHex, salt_len, dkLen)) return frame_status(MEMORY_ERROR);
+    const int32_t rc = pbkdf2(key.data(), key.size(), password_bytes(password), std::strlen(password), salt.data(),
+                              salt.size(), static_cast<uint32_t>(iterations), code);
+    if (rc == 0) write_key_hex(output, key);
+    return frame_status(positive_code(rc));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char* output, int32_t dkLen, const unsigned char* password,
@@ -93,12 +93,14 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char* output, int32_t maxChars,
     if (maxChars == 0 || dkLen <= 0 || N == 0 || r == 0 || p == 0 || !hex_size_fits(dkLen))
         return frame_status(-BAD_PARAM_ERROR);
     if (static_cast<int64_t>(maxChars) < 2 * static_cast<int64_t>(dkLen)) return frame_status(-SHORT_BUF_ERROR);
-    Scratch salt(salt_room(saltHex));
-    if (!decode_salt(salt, saltHex)) return frame_status(-BAD_FORMAT_ERROR);
-    const std::size_t dk = static_cast<std::size_t>(dkLen);
-    Scratch key(dk);
-    const int32_t rc = scrypt_derive(key.bytes, dk, reinterpret_cast<const uint8_t*>(password), std::strlen(password),
-                                     salt.bytes, salt.size, cost(N), cost(r), cost(p));
-    if (rc == 0) HexEncodeUpper(output, 2 * dk + 1, key.bytes, dk);
+    const long long salt_len = salt_length(saltHex);
+    if (salt_len < 0) return frame_status(-BAD_FORMAT_ERROR);
+    if (const int32_t rc = scrypt_check_cost(cost(N), cost(r), cost(p))) return frame_status(rc);
+    SecretBuffer salt;
+    SecretBuffer key;
+    if (!allocate_salt_and_key(salt, key, saltHex, salt_len, dkLen)) return frame_status(-MEMORY_ERROR);
+    const int32_t rc = scrypt_derive(key.data(), key.size(), password_bytes(password), std::strlen(password),
+                                     salt.data(), salt.size(), cost(N), cost(r), cost(p));
+    if (rc == 0) write_key_hex(output, key);
     return frame_status(rc);
 }

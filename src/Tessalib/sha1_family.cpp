@@ -1,58 +1,52 @@
-// SHA1_: SHA-1 digests as lower-case hex, one-shot and streaming, positive error
-// codes. The bodies are shared with the other fixed-algorithm families.
-#include "core/frame.h"
-#include "hash/fixed_family.h"
+// SHA1_: SHA-1 digests and HMAC-SHA-1 as lower-case hex, one-shot and streaming,
+// with positive error codes. The members' bodies are shared with the other
+// fixed-algorithm families (Tessalib/fixed_hash.h).
+#include "Tessalib/fixed_hash.h"
 #include "tessalib.h"
 
 namespace {
-
-constexpr uint32_t kCode = kHashSha1;
-
-FixedSlotRef slot_of(ThreadState* ts) { return {&ts->workspace.sha1.state, &ts->workspace.sha1.handle}; }
-
+constexpr FixedFamily kSha1{HASH_ALG_SHA1, &ThreadWorkspace::sha1};
 }  // namespace
 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_StringHexHash(char* output, const char* message) {
-    frame_begin();
-    return frame_status(fixed_string_hex(kCode, output, message));
+    return fixed_string_hex_hash(kSha1, output, message);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHexHash(char* output, const unsigned char* message, int32_t messageLen) {
-    frame_begin();
-    return frame_status(fixed_bytes_hex(kCode, output, message, messageLen));
+    return fixed_bytes_hex_hash(kSha1, output, message, messageLen);
 }
 
-TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHash(unsigned char* output, const unsigned char* message, int32_t messageLen) {
-    frame_begin();
-    return frame_status(fixed_bytes(kCode, output, message, messageLen));
+TESSALIB_API int32_t TESSALIB_CALL SHA1_BytesHash(unsigned char* output, const unsigned char* message,
+                                                  int32_t messageLen) {
+    return fixed_bytes_hash(kSha1, output, message, messageLen);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_FileHexHash(char* output, const char* fileName, const char* mode) {
-    frame_begin();
-    return frame_status(fixed_file_hex(kCode, output, fileName, mode));
+    return fixed_file_hex_hash(kSha1, output, fileName, mode);
 }
 
 // Unframed: cannot fail, leaves the thread's last error alone.
-TESSALIB_API int32_t TESSALIB_CALL SHA1_Init(void) {
-    return static_cast<int32_t>(fixed_init(kCode, slot_of(GetThreadState())));
-}
+TESSALIB_API int32_t TESSALIB_CALL SHA1_Init(void) { return fixed_init(kSha1); }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_AddString(int32_t handle, const char* text) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_add_string(kCode, slot_of(ts), handle, text));
+    return fixed_add_string(kSha1, handle, text);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_add(kCode, slot_of(ts), handle, data, dataLen));
+    return fixed_add_bytes(kSha1, handle, data, dataLen);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA1_HexDigest(char* output, int32_t handle) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_hex_digest(kCode, slot_of(ts), output, handle));
+    return fixed_hex_digest(kSha1, output, handle);
 }
 
-TESSALIB_API int32_t TESSALIB_CALL SHA1_Reset(int32_t handle) {
-    ThreadState* ts = frame_begin();
-    return frame_status(fixed_reset(slot_of(ts), handle));
+TESSALIB_API int32_t TESSALIB_CALL SHA1_Reset(int32_t handle) { return fixed_reset(kSha1, handle); }
+
+TESSALIB_API int32_t TESSALIB_CALL SHA1_Hmac(char* output, const unsigned char* message, int32_t messageLen,
+                                             const unsigned char* key, int32_t keyLen) {
+    return fixed_hmac(kSha1, output, message, messageLen, key, keyLen);
+}
+
+TESSALIB_API int32_t TESSALIB_CALL SHA1_HmacHex(char* output, const char* messageHex, const char* keyHex) {
+    return fixed_hmac_hex(kSha1, output, messageHex, keyHex);
 }

@@ -1,11 +1,20 @@
-// SHA3_: streaming SHA3-224/256/384/512 with lower-case hex output.
+// SHA3_: streaming SHA3-224/256/384/512 with lower-case hex output. The Add
+// and Reset members are shared with the other fixed-algorithm families.
+#include "Tessalib/fixed_hash.h"
+#include "Tessalib/hash_args.h"
+#include "Tessalib/hash_slot.h"
 #include "block/handle.h"
 #include "core/frame.h"
+#include "core/secret.h"
 #include "core/wipe.h"
-#include "encode/hex.h"
-#include "hash/fixed_family.h"
 #include "hash/sha3.h"
 #include "tessalib.h"
+
+namespace {
+// The SHA-3 update is the same for every digest size, so any SHA-3 code
+// selects it.
+constexpr FixedFamily kSha3{HASH_ALG_SHA3_256, &ThreadWorkspace::sha3};
+}  // namespace
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_Init(int32_t hashBits) {
     Sha3Slot& slot = frame_begin()->workspace.sha3;
@@ -16,34 +25,21 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_Init(int32_t hashBits) {
     return static_cast<int32_t>(slot.handle);
 }
 
-// The SHA-3 update is the same for every digest size, so any SHA-3 code
-// selects it.
 TESSALIB_API int32_t TESSALIB_CALL SHA3_AddString(int32_t handle, const char* text) {
-    ThreadState* ts = frame_begin();
-    Sha3Slot& slot = ts->workspace.sha3;
-    return frame_status(fixed_add_string(kHashSha3_256, {&slot.state, &slot.handle}, handle, text));
+    return fixed_add_string(kSha3, handle, text);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    ThreadState* ts = frame_begin();
-    Sha3Slot& slot = ts->workspace.sha3;
-    return frame_status(fixed_add(kHashSha3_256, {&slot.state, &slot.handle}, handle, data, dataLen));
+    return fixed_add_bytes(kSha3, handle, data, dataLen);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_HexDigest(char* output, int32_t maxChars, int32_t handle) {
     Sha3Slot& slot = frame_begin()->workspace.sha3;
     if (!slot_handle_ok(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
-    uint8_t digest[kHashMaxDigestLen];
-    const std::size_t len = sha3_final(&slot.state.sha3, digest, sizeof digest);
+    SecretBytes<kHashMaxDigestLen> digest;
+    const std::size_t len = sha3_final(&slot.state.sha3, digest.bytes, digest.size());
     secure_wipe_obj(slot);
-    int32_t result = static_cast<int32_t>(2 * len);
-    if (output != nullptr && maxChars >= 1) {
-        std::size_t n = len;
-        if (static_cast<std::size_t>(maxChars) / 2 < n) n = static_cast<std::size_t>(maxChars) / 2;
-        result = static_cast<int32_t>(HexEncodeLower(output, 2 * n + 1, digest, n));
-    }
-    secure_wipe(digest, sizeof digest);
-    return frame_length(result);
+    return frame_length(hex_out_leading(output, maxChars, digest.bytes, len));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_LengthInBytes(int32_t handle) {
@@ -52,8 +48,4 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_LengthInBytes(int32_t handle) {
     return frame_length(static_cast<int32_t>(slot.state.sha3.digest_len));
 }
 
-TESSALIB_API int32_t TESSALIB_CALL SHA3_Reset(int32_t handle) {
-    ThreadState* ts = frame_begin();
-    Sha3Slot& slot = ts->workspace.sha3;
-    return frame_status(fixed_reset({&slot.state, &slot.handle}, handle));
-}
+TESSALIB_API int32_t TESSALIB_CALL SHA3_Reset(int32_t handle) { return fixed_reset(kSha3, handle); }

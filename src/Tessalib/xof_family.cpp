@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kPrfKmac128 = 0x201;
-constexpr uint32_t kPrfKmac256 = 0x202;
-
 int32_t xof_checked(unsigned char* output, int32_t outputLen, const unsigned char* message, int32_t messageLen,
                     uint32_t options) {
     return static_cast<int32_t>(xof_bytes(output, static_cast<std::size_t>(outputLen), message,
@@ -36,13 +33,14 @@ TESSALIB_API int32_t TESSALIB_CALL PRF_Bytes(unsigned char* output, int32_t outp
         return frame_length(-BAD_PARAM_ERROR);
     const uint32_t opts = static_cast<uint32_t>(options);
     const uint32_t v = opts & 0xFFF;
-    if (v == kPrfKmac128 || v == kPrfKmac256) {
+    if (v == PRF_KMAC128 || v == PRF_KMAC256) {
         if (keyLen < 0 || (key == nullptr && keyLen != 0)) return frame_length(-BAD_PARAM_ERROR);
         if (outputLen == 0) return frame_length(0);
         kmac_bytes(output, static_cast<std::size_t>(outputLen), message, static_cast<std::size_t>(messageLen), key,
-                   static_cast<std::size_t>(keyLen), customization, v == kPrfKmac128 ? 128 : 256);
+                   static_cast<std::size_t>(keyLen), customization, v == PRF_KMAC128 ? 128 : 256);
         return frame_length(outputLen);
     }
-    if (v == kXofShake128 || v == kXofShake256) return frame_length(xof_checked(output, outputLen, message, messageLen, opts));
+    if (v == XOF_SHAKE128 || v == XOF_SHAKE256)
+        return frame_length(xof_checked(output, outputLen, message, messageLen, opts));
     return frame_length(-BAD_FLAG_ERROR);
 }

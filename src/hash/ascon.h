@@ -1,5 +1,5 @@
 // The Ascon permutation (version 1.2: 64-bit words, big-endian byte order)
-// and the hash and XOF modes on it. The Ascon AEAD reuses the permutation.
+// and the hash and XOF modes on it.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -5,16 +5,21 @@
 
 #include "block/aes.h"
 #include "block/tdea.h"
+#include "tessalib.h"
 
 // The CMAC variants, numbered as the MAC option word numbers them.
 enum CmacCipher : uint32_t {
-    kCmacTdea = 0x100,    // three-key Triple DES, 24-byte key, 8-byte tag
-    kCmacAes128 = 0x101,  // 16-byte key, 16-byte tag
-    kCmacAes192 = 0x102,  // 24-byte key
-    kCmacAes256 = 0x103,  // 32-byte key
+    kCmacTdea = MAC_CMAC_TDEA,      // three-key Triple DES, 24-byte key, 8-byte tag
+    kCmacAes128 = MAC_CMAC_AES128,  // 16-byte key, 16-byte tag
+    kCmacAes192 = MAC_CMAC_AES192,  // 24-byte key
+    kCmacAes256 = MAC_CMAC_AES256,  // 32-byte key
 };
 
 constexpr std::size_t kCmacMaxTagLen = 16;
+
+// Tag length (the cipher's block length) of a variant: 8 for Triple DES, 16
+// for AES.
+constexpr std::size_t cmac_tag_len(uint32_t variant) noexcept { return variant == kCmacTdea ? 8 : 16; }
 
 struct CmacState {
     union {

@@ -95,13 +95,21 @@ void hash_digest(const HashAlgorithm* alg, const uint8_t* msg, std::size_t len, 
     alg->final(&st, out);
 }
 
+bool hash_code_sha12(uint32_t code) noexcept {
+    return code == kHashSha1 || (code >= kHashSha256 && code <= kHashSha224);
+}
+
+bool hash_code_streaming(uint32_t code) noexcept {
+    return hash_code_sha12(code) || (code >= kHashSha3_224 && code <= kHashSha3_512);
+}
+
 int32_t hash_digest_length(uint32_t options) noexcept {
     const HashAlgorithm* alg = hash_algorithm(options);
     return alg ? static_cast<int32_t>(alg->digest_len) : -BAD_FLAG_ERROR;
 }
 
 void hash_apply_double(const HashAlgorithm* alg, uint32_t options, uint8_t* digest) noexcept {
-    if ((options & kHashOptDouble) == 0 || alg->code > kHashRipemd160) return;
+    if ((options & HASH_OPT_DOUBLE) == 0 || alg->code > kHashRipemd160) return;
     uint8_t first[kHashMaxDigestLen];
     for (uint32_t i = 0; i < alg->digest_len; ++i) first[i] = digest[i];
     hash_digest(alg, first, alg->digest_len, digest);

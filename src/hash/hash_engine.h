@@ -1,6 +1,6 @@
 // The hash engine: one descriptor per hash code (digest and block sizes and
 // streaming operations over a union state) and the one-shot dispatcher.
-// HMAC, PBKDF2, MGF1 and the self-tests select a digest through here.
+// HMAC, PBKDF2 and MGF1 select a digest through here.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -13,29 +13,27 @@
 #include "hash/sha256.h"
 #include "hash/sha3.h"
 #include "hash/sha512.h"
+#include "tessalib.h"
 
 // Hash codes (the low four bits of an option word; the whole low byte for
-// the two Ascon codes).
+// the two Ascon codes), named after the public HASH_ALG_ constants.
 enum HashCode : uint32_t {
-    kHashSha1 = 0,
-    kHashMd5 = 1,
-    kHashMd2 = 2,
-    kHashSha256 = 3,
-    kHashSha384 = 4,
-    kHashSha512 = 5,
-    kHashSha224 = 6,
-    kHashRipemd160 = 7,
-    kHashHash160 = 8,  // RIPEMD-160 of the SHA-256 digest
-    kHashSha3_224 = 10,
-    kHashSha3_256 = 11,
-    kHashSha3_384 = 12,
-    kHashSha3_512 = 13,
-    kHashAsconHash = 0xAF,
-    kHashAsconHasha = 0xBF,
+    kHashSha1 = HASH_ALG_SHA1,
+    kHashMd5 = HASH_ALG_MD5,
+    kHashMd2 = HASH_ALG_MD2,
+    kHashSha256 = HASH_ALG_SHA256,
+    kHashSha384 = HASH_ALG_SHA384,
+    kHashSha512 = HASH_ALG_SHA512,
+    kHashSha224 = HASH_ALG_SHA224,
+    kHashRipemd160 = HASH_ALG_RMD160,
+    kHashHash160 = HASH_ALG_HASH160,  // RIPEMD-160 of the SHA-256 digest
+    kHashSha3_224 = HASH_ALG_SHA3_224,
+    kHashSha3_256 = HASH_ALG_SHA3_256,
+    kHashSha3_384 = HASH_ALG_SHA3_384,
+    kHashSha3_512 = HASH_ALG_SHA3_512,
+    kHashAsconHash = HASH_ALG_ASCON_HASH,
+    kHashAsconHasha = HASH_ALG_ASCON_HASHA,
 };
-
-constexpr uint32_t kHashOptText = 0x10000;    // files: read in text mode
-constexpr uint32_t kHashOptDouble = 0x20000;  // codes 0-7: hash the digest once more
 
 constexpr std::size_t kHashMaxDigestLen = 64;
 constexpr std::size_t kHashMaxBlockLen = 144;  // SHA3-224 rate
@@ -73,18 +71,25 @@ const HashAlgorithm* hash_algorithm(uint32_t options) noexcept;
 // One-shot digest with a descriptor; out holds digest_len bytes.
 void hash_digest(const HashAlgorithm* alg, const uint8_t* msg, std::size_t len, uint8_t* out) noexcept;
 
+// True for the SHA-1 and SHA-2 codes (0, 3, 4, 5, 6): the digests of PBKDF2
+// and MGF1.
+bool hash_code_sha12(uint32_t code) noexcept;
+// True for the codes a streaming HASH_ or MAC_ context accepts: SHA-1, SHA-2
+// and SHA-3 (0, 3-6, 10-13).
+bool hash_code_streaming(uint32_t code) noexcept;
+
 // Digest length of the code in the option word, or -BAD_FLAG_ERROR.
 int32_t hash_digest_length(uint32_t options) noexcept;
 
 // The dispatcher: hashes msg with the code in the option word, honouring
-// kHashOptDouble for codes 0-7. Copies min(capacity, digest length) bytes to
+// HASH_OPT_DOUBLE for codes 0-7. Copies min(capacity, digest length) bytes to
 // out and returns that number; with out null or capacity 0 writes nothing
 // and returns the digest length. -BAD_FLAG_ERROR for an unassigned code.
 int32_t hash_bytes(uint8_t* out, std::size_t capacity, const uint8_t* msg, std::size_t len,
                    uint32_t options) noexcept;
 
 // Replaces digest (digest_len bytes) by its own digest when the option word
-// asks for it (kHashOptDouble with a code 0-7).
+// asks for it (HASH_OPT_DOUBLE with a code 0-7).
 void hash_apply_double(const HashAlgorithm* alg, uint32_t options, uint8_t* digest) noexcept;
 
 // Bit-string hashing: the first nbits / 8 bytes of msg are whole bytes and,

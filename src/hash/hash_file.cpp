@@ -67,7 +67,7 @@ bool hash_file_close(HashFileReader* r) noexcept {
 
 int32_t hash_file(uint8_t* out, const char* path, uint32_t options) noexcept {
     HashFileReader reader;
-    if (hash_file_open(&reader, path, (options & kHashOptText) != 0) != 0) return -OPEN_ERROR;
+    if (hash_file_open(&reader, path, (options & HASH_OPT_TEXT) != 0) != 0) return -OPEN_ERROR;
     const HashAlgorithm* alg = hash_algorithm(options);
     if (alg == nullptr || alg->code > kHashSha3_512) {
         hash_file_close(&reader);

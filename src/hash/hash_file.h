@@ -27,7 +27,7 @@ std::size_t hash_file_read(HashFileReader* r, uint8_t* out) noexcept;
 bool hash_file_close(HashFileReader* r) noexcept;
 
 // Digest of a file with the algorithm of the option word (codes 0-8 and
-// 10-13; kHashOptText selects text mode, kHashOptDouble is honoured). Writes
+// 10-13; HASH_OPT_TEXT selects text mode, HASH_OPT_DOUBLE is honoured). Writes
 // the digest to out (64 bytes room) and returns its length, or
 // -OPEN_ERROR (checked first), -BAD_FLAG_ERROR, -READ_ERROR. After a read
 // error nothing is written to out.

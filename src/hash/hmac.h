@@ -42,48 +42,7 @@ void hmac_restart(HmacState* st) noexcept;
 int32_t hmac_bytes(uint8_t* out, std::size_t capacity, const uint8_t* msg, std::size_t msg_len, const uint8_t* key,
                    std::size_t key_len, uint32_t code) noexcept;
 
-// One-shot forms per algorithm, as hmac_bytes.
-inline int32_t hmac_sha1(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
-                         std::size_t key_len) noexcept {
-    return hmac_bytes(out, cap, msg, len, key, key_len, kHashSha1);
-}
-inline int32_t hmac_sha224(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
-                           std::size_t key_len) noexcept {
-    return hmac_bytes(out, cap, msg, len, key, key_len, kHashSha224);
-}
-inline int32_t hmac_sha256(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
-                           std::size_t key_len) noexcept {
-    return hmac_bytes(out, cap, msg, len, key, key_len, kHashSha256);
-}
-inline int32_t hmac_sha384(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
-                           std::size_t key_len) noexcept {
-    return hmac_bytes(out, cap, msg, len, key, key_len, kHashSha384);
-}
-inline int32_t hmac_sha512(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
-                           std::size_t key_len) noexcept {
-    return hmac_bytes(out, cap, msg, len, key, key_len, kHashSha512);
-}
-inline int32_t hmac_md5(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
-                        std::size_t key_len) noexcept {
-    return hmac_bytes(out, cap, msg, len, key, key_len, kHashMd5);
-}
-inline int32_t hmac_rmd160(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
-                           std::size_t key_len) noexcept {
-    return hmac_bytes(out, cap, msg, len, key, key_len, kHashRipemd160);
-}
 // HMAC-SHA3 with a digest size in bits (224, 256, 384, 512); -BAD_FLAG_ERROR
 // for any other size.
 int32_t hmac_sha3(uint8_t* out, std::size_t cap, const uint8_t* msg, std::size_t len, const uint8_t* key,
                   std::size_t key_len, int32_t bits) noexcept;
-
-// HMAC-SHA-512, the random generator's PRF: the streaming forms above with
-// the SHA-512 code fixed (the tag is always 64 bytes).
-constexpr std::size_t kHmacSha512TagLen = 64;
-inline void hmac_sha512_init(HmacState* st, const uint8_t* key, std::size_t key_len) noexcept {
-    hmac_init(st, kHashSha512, key, key_len);
-}
-inline void hmac_sha512_update(HmacState* st, const uint8_t* data, std::size_t len) noexcept {
-    hmac_update(st, data, len);
-}
-// Writes the 64-byte tag and wipes the state.
-inline void hmac_sha512_final(HmacState* st, uint8_t tag[64]) noexcept { hmac_final(st, tag); }

@@ -10,9 +10,7 @@
 
 int64_t mgf1(uint8_t* out, std::size_t out_len, const uint8_t* seed, std::size_t seed_len, uint32_t code) noexcept {
     if (out_len == 0) return -BAD_PARAM_ERROR;
-    if (code != kHashSha1 && code != kHashSha256 && code != kHashSha384 && code != kHashSha512 &&
-        code != kHashSha224)
-        return -BAD_FLAG_ERROR;
+    if (!hash_code_sha12(code)) return -BAD_FLAG_ERROR;
     const HashAlgorithm* alg = hash_algorithm(code);
     const std::size_t hlen = alg->digest_len;
     HashState seeded;

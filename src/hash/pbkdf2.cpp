@@ -118,19 +118,16 @@ void derive(uint8_t* out, uint64_t out_len, const HmacState& key, const HashStat
 
 }  // namespace
 
-bool pbkdf2_code_supported(uint32_t code) noexcept {
-    return code == kHashSha1 || code == kHashSha256 || code == kHashSha384 || code == kHashSha512 ||
-           code == kHashSha224;
-}
+bool pbkdf2_code_supported(uint32_t code) noexcept { return hash_code_sha12(code); }
 
 int32_t pbkdf2(uint8_t* out, uint64_t out_len, const uint8_t* password, std::size_t password_len, const uint8_t* salt,
                std::size_t salt_len, uint32_t iterations, uint32_t code) noexcept {
     if (out == nullptr || (password == nullptr && password_len != 0) || (salt == nullptr && salt_len != 0))
-        return NULL_ERROR;
-    if (out_len == 0 || iterations == 0 || !pbkdf2_code_supported(code)) return BAD_PARAM_ERROR;
+        return -NULL_ERROR;
+    if (out_len == 0 || iterations == 0 || !pbkdf2_code_supported(code)) return -BAD_PARAM_ERROR;
     const HashAlgorithm* alg = hash_algorithm(code);
     const uint64_t blocks = out_len / alg->digest_len + (out_len % alg->digest_len != 0 ? 1 : 0);
-    if (blocks > 0xFFFFFFFFull) return BAD_PARAM_ERROR;
+    if (blocks > 0xFFFFFFFFull) return -BAD_PARAM_ERROR;
 
     HmacState key;
     hmac_init(&key, code, password, password_len);

@@ -8,9 +8,9 @@
 bool pbkdf2_code_supported(uint32_t code) noexcept;
 
 // Derives out_len bytes into out. The length is a 64-bit count so that
-// scrypt can ask for 128 x r x p bytes. Returns 0, or a POSITIVE code, in
-// this order: NULL_ERROR for a null out, or a null password or salt with a
-// nonzero length; BAD_PARAM_ERROR for out_len 0, iterations 0, a code
+// scrypt can ask for 128 x r x p bytes. Returns 0, or a negated code, in
+// this order: -NULL_ERROR for a null out, or a null password or salt with a
+// nonzero length; -BAD_PARAM_ERROR for out_len 0, iterations 0, a code
 // pbkdf2_code_supported refuses, or more than (2^32 - 1) blocks of output.
 // Nothing is written on failure.
 // The salt is absorbed once into the keyed inner state (no salt || INT(i)

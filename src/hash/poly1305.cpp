@@ -216,48 +216,62 @@ POLY_AVX2 inline void mul_carry(__m256i h[5], const __m256i r[5], const __m256i 
     h[4] = d4;
 }
 
+// The powers of r the vector path multiplies by, with their multiples by 5.
+struct Avx2Powers {
+    __m256i r8[5], r8x5[5];  // r^8 in every lane
+    __m256i ra[5], rax5[5];  // r^8 ... r^5
+    __m256i rb[5], rbx5[5];  // r^4 ... r
+};
+
+// Fills pw from st's r: two vector products after one scalar one,
+//   (r, r^2, r, r^2) * (1, 1, r^2, r^2) = (r, r^2, r^3, r^4) = lo,
+//   lo * (r^4, r^4, r^4, r^4) = (r^5, r^6, r^7, r^8) = hi.
+// Its own copies of the powers are wiped before it returns.
+POLY_AVX2 void avx2_powers(const Poly1305State* st, Avx2Powers* pw) noexcept {
+    struct {
+        Limbs26 r1, r2, first[4], by[4];
+        __m256i lo[5], hi[5], t[5], t5[5];
+    } w;
+    const Limbs26 one{{1, 0, 0, 0, 0}};
+    w.r1 = limbs_from_words(st->r0, st->r1, 0);
+    w.r2 = mul26(w.r1, w.r1);
+    w.first[0] = w.first[2] = w.r1;
+    w.first[1] = w.first[3] = w.r2;
+    w.by[0] = w.by[1] = one;
+    w.by[2] = w.by[3] = w.r2;
+    for (int i = 0; i < 5; ++i) {
+        w.lo[i] = lanes(w.first, i);
+        w.t[i] = lanes(w.by, i);
+        w.t5[i] = _mm256_add_epi64(w.t[i], _mm256_slli_epi64(w.t[i], 2));
+    }
+    mul_carry(w.lo, w.t, w.t5);
+    for (int i = 0; i < 5; ++i) {
+        w.hi[i] = w.lo[i];
+        w.t[i] = _mm256_permute4x64_epi64(w.lo[i], 0xFF);  // r^4 in every lane
+        w.t5[i] = _mm256_add_epi64(w.t[i], _mm256_slli_epi64(w.t[i], 2));
+    }
+    mul_carry(w.hi, w.t, w.t5);
+    // r^8 in every lane between groups; for the last group lane j of the
+    // first vector takes r^(8 - j) and lane j of the second r^(4 - j).
+    for (int i = 0; i < 5; ++i) {
+        pw->r8[i] = _mm256_permute4x64_epi64(w.hi[i], 0xFF);
+        pw->r8x5[i] = _mm256_add_epi64(pw->r8[i], _mm256_slli_epi64(pw->r8[i], 2));
+        pw->ra[i] = _mm256_permute4x64_epi64(w.hi[i], 0x1B);
+        pw->rax5[i] = _mm256_add_epi64(pw->ra[i], _mm256_slli_epi64(pw->ra[i], 2));
+        pw->rb[i] = _mm256_permute4x64_epi64(w.lo[i], 0x1B);
+        pw->rbx5[i] = _mm256_add_epi64(pw->rb[i], _mm256_slli_epi64(pw->rb[i], 2));
+    }
+    secure_wipe_obj(w);
+}
+
 // Absorbs 8k blocks (k >= 1) in two vectors of four lanes: in each group of
 // eight, block j goes to lane j of the first vector and block 4 + j to lane j
 // of the second. Both vectors are multiplied by r^8 between groups (two
 // independent chains the processor can overlap); the last group is
 // multiplied by r^8 ... r^5 and r^4 ... r, and all lanes are summed.
 POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::size_t nblocks) noexcept {
-    // The powers of r, two vector products after one scalar one:
-    //   (r, r^2, r, r^2) * (1, 1, r^2, r^2) = (r, r^2, r^3, r^4) = lo,
-    //   lo * (r^4, r^4, r^4, r^4) = (r^5, r^6, r^7, r^8) = hi.
-    Limbs26 pw[2];
-    pw[0] = limbs_from_words(st->r0, st->r1, 0);
-    pw[1] = mul26(pw[0], pw[0]);
-    const Limbs26 one{{1, 0, 0, 0, 0}};
-    const Limbs26 first[4] = {pw[0], pw[1], pw[0], pw[1]};
-    const Limbs26 by[4] = {one, one, pw[1], pw[1]};
-    __m256i lo[5], hi[5], t[5], t5[5];
-    for (int i = 0; i < 5; ++i) {
-        lo[i] = lanes(first, i);
-        t[i] = lanes(by, i);
-        t5[i] = _mm256_add_epi64(t[i], _mm256_slli_epi64(t[i], 2));
-    }
-    mul_carry(lo, t, t5);
-    for (int i = 0; i < 5; ++i) {
-        hi[i] = lo[i];
-        t[i] = _mm256_permute4x64_epi64(lo[i], 0xFF);  // r^4 in every lane
-        t5[i] = _mm256_add_epi64(t[i], _mm256_slli_epi64(t[i], 2));
-    }
-    mul_carry(hi, t, t5);
-    secure_wipe(pw, sizeof pw);
-
-    // r^8 in every lane between groups; for the last group lane j of the
-    // first vector takes r^(8 - j) and lane j of the second r^(4 - j).
-    __m256i r8[5], r8x5[5], ra[5], rax5[5], rb[5], rbx5[5];
-    for (int i = 0; i < 5; ++i) {
-        r8[i] = _mm256_permute4x64_epi64(hi[i], 0xFF);
-        r8x5[i] = _mm256_add_epi64(r8[i], _mm256_slli_epi64(r8[i], 2));
-        ra[i] = _mm256_permute4x64_epi64(hi[i], 0x1B);
-        rax5[i] = _mm256_add_epi64(ra[i], _mm256_slli_epi64(ra[i], 2));
-        rb[i] = _mm256_permute4x64_epi64(lo[i], 0x1B);
-        rbx5[i] = _mm256_add_epi64(rb[i], _mm256_slli_epi64(rb[i], 2));
-    }
-
+    Avx2Powers pw;
+    avx2_powers(st, &pw);
     __m256i ha[5], hb[5], m[5];
     load4(p, ha);
     load4(p + 64, hb);
@@ -266,15 +280,15 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
         ha[i] = _mm256_add_epi64(ha[i], _mm256_set_epi64x(0, 0, 0, static_cast<long long>(h0.l[i])));
     p += 128;
     for (std::size_t left = nblocks - 8; left >= 8; left -= 8, p += 128) {
-        mul_carry(ha, r8, r8x5);
-        mul_carry(hb, r8, r8x5);
+        mul_carry(ha, pw.r8, pw.r8x5);
+        mul_carry(hb, pw.r8, pw.r8x5);
         load4(p, m);
         for (int i = 0; i < 5; ++i) ha[i] = _mm256_add_epi64(ha[i], m[i]);
         load4(p + 64, m);
         for (int i = 0; i < 5; ++i) hb[i] = _mm256_add_epi64(hb[i], m[i]);
     }
-    mul_carry(ha, ra, rax5);
-    mul_carry(hb, rb, rbx5);
+    mul_carry(ha, pw.ra, pw.rax5);
+    mul_carry(hb, pw.rb, pw.rbx5);
 
     uint64_t l[5];
     for (int i = 0; i < 5; ++i) {
@@ -289,6 +303,12 @@ POLY_AVX2 void poly1305_blocks_avx2(Poly1305State* st, const uint8_t* p, std::si
     st->h0 = static_cast<uint64_t>(w0);
     st->h1 = static_cast<uint64_t>(w1);
     st->h2 = static_cast<uint64_t>(w1 >> 64);
+    // The powers of r and the accumulators are key material: wiped here, as
+    // poly1305_finish wipes the state.
+    secure_wipe_obj(pw);
+    secure_wipe_obj(ha);
+    secure_wipe_obj(hb);
+    secure_wipe_obj(l);
 }
 
 }  // namespace

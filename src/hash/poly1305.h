@@ -1,5 +1,4 @@
-// Poly1305 (RFC 8439): the one-time authenticator, also used by the
-// ChaCha20-Poly1305 AEAD.
+// Poly1305 (RFC 8439): the one-time authenticator behind MAC_POLY1305.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -11,15 +11,15 @@
 // xor, addition and copies are lane by lane and do not care about the order.
 #include "hash/scrypt.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include "core/wipe.h"
 #include "core/endian.h"
+#include "core/frame.h"
+#include "core/wipe.h"
 #include "hash/hash_engine.h"
 #include "hash/pbkdf2.h"
 #include "tessalib.h"
@@ -250,11 +250,18 @@ void ro_mix(uint8_t* block, std::size_t r, uint64_t n, uint32_t* v, uint32_t* xy
     for (std::size_t k = 0; k < words; k += 16) Core::store(block + 4 * k, x + k);
 }
 
+// A work area from the checked allocator (null when it cannot be had). It
+// is declared an allocation, as malloc is, so that the optimiser knows the
+// areas alias nothing else and keeps ROMix's values in registers.
+[[gnu::malloc, gnu::noinline]] void* work_area(uint64_t n) noexcept {
+    return MemAllocChecked(static_cast<std::size_t>(n));
+}
+
 // Wipes the first n bytes of a work area and frees it (null is ignored).
 void release(void* p, std::size_t n) noexcept {
     if (p == nullptr) return;
     secure_wipe(p, n);
-    std::free(p);
+    MemFree(p);
 }
 
 }  // namespace
@@ -264,6 +271,14 @@ void salsa20_8_core(uint32_t x[16]) noexcept {
     salsa_xor(x, zero);
 }
 
+int32_t scrypt_check_cost(uint64_t n, uint64_t r, uint64_t p) noexcept {
+    if (n == 0 || r == 0 || p == 0) return -BAD_PARAM_ERROR;
+    constexpr uint64_t kMaxR = (static_cast<uint64_t>(1) << 57) - 1;
+    if (r > kMaxR || p >= (static_cast<uint64_t>(1) << 30) / r || n < 2 || (n & (n - 1)) != 0 || n > kMaxR / r)
+        return -OUT_OF_RANGE_ERROR;
+    return 0;
+}
+
 namespace {
 
 template <typename Core>
@@ -271,10 +286,8 @@ int32_t scrypt_run(uint8_t* out, std::size_t dk_len, const uint8_t* password, st
                    const uint8_t* salt, std::size_t salt_len, uint64_t n, uint64_t r, uint64_t p) noexcept {
     if (out == nullptr || (password == nullptr && password_len != 0) || (salt == nullptr && salt_len != 0))
         return -NULL_ERROR;
-    if (dk_len == 0 || n == 0 || r == 0 || p == 0) return -BAD_PARAM_ERROR;
-    constexpr uint64_t kMaxR = (static_cast<uint64_t>(1) << 57) - 1;
-    if (r > kMaxR || p >= (static_cast<uint64_t>(1) << 30) / r || n < 2 || (n & (n - 1)) != 0 || n > kMaxR / r)
-        return -OUT_OF_RANGE_ERROR;
+    if (dk_len == 0) return -BAD_PARAM_ERROR;
+    if (const int32_t rc = scrypt_check_cost(n, r, p)) return rc;
 
     // r N <= 2^57 - 1 and r p < 2^30, so none of these overflow 64 bits.
     const uint64_t block_bytes = 128 * r;
@@ -284,9 +297,9 @@ int32_t scrypt_run(uint8_t* out, std::size_t dk_len, const uint8_t* password, st
     constexpr uint64_t kSizeMax = static_cast<uint64_t>(static_cast<std::size_t>(-1));
     if (v_bytes > kSizeMax || b_bytes > kSizeMax) return -MEMORY_ERROR;
 
-    uint32_t* v = static_cast<uint32_t*>(std::malloc(static_cast<std::size_t>(v_bytes)));
-    uint8_t* b = static_cast<uint8_t*>(std::malloc(static_cast<std::size_t>(b_bytes)));
-    uint32_t* xy = static_cast<uint32_t*>(std::malloc(static_cast<std::size_t>(xy_bytes)));
+    uint32_t* v = static_cast<uint32_t*>(work_area(v_bytes));
+    uint8_t* b = static_cast<uint8_t*>(work_area(b_bytes));
+    uint32_t* xy = static_cast<uint32_t*>(work_area(xy_bytes));
     int32_t rc = 0;
     bool used = false;  // the areas hold derived data and must be wiped
     if (v == nullptr || b == nullptr || xy == nullptr) {

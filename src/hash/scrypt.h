@@ -14,13 +14,18 @@
 //   -MEMORY_ERROR      a work area cannot be allocated;
 //   -INTERNAL_ERROR    the inner PBKDF2 refuses its arguments.
 // The work areas (V of 128 r N bytes, B of 128 r p bytes and 256 r + 128 bytes of
-// BlockMix scratch) come from the C heap, not the fatal allocator, so a
-// request too large for the machine is reported; they are wiped before they
-// are freed.
+// BlockMix scratch) come from the checked allocator (MemAllocChecked), not
+// the fatal one, so a request too large for the machine is reported; they are
+// wiped before they are freed.
 // Salsa20/8 runs on SSE2 vectors where the processor has them (every x86-64
 // one), else on the portable core.
 int32_t scrypt_derive(uint8_t* out, std::size_t dk_len, const uint8_t* password, std::size_t password_len,
                       const uint8_t* salt, std::size_t salt_len, uint64_t n, uint64_t r, uint64_t p) noexcept;
+// The checks of the cost parameters, as scrypt_derive makes them: 0,
+// -BAD_PARAM_ERROR for N, r or p zero, or -OUT_OF_RANGE_ERROR for the ranges
+// above. Lets a caller refuse bad costs before it allocates anything.
+int32_t scrypt_check_cost(uint64_t n, uint64_t r, uint64_t p) noexcept;
+
 // As scrypt_derive, always with the portable Salsa20/8 core.
 int32_t scrypt_derive_portable(uint8_t* out, std::size_t dk_len, const uint8_t* password,
                                std::size_t password_len, const uint8_t* salt, std::size_t salt_len, uint64_t n,

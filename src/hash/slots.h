@@ -5,27 +5,17 @@
 #include "hash/hash_engine.h"
 #include "hash/hmac.h"
 
-// SHA1_, SHA2_ and MD5_: the running digest and the handle (0 = empty).
-struct Sha1Slot {
-    HashState state;  // state.sha1
+// SHA1_, SHA2_, MD5_ and SHA3_: the running digest of the family's algorithm
+// (the SHA-3 state records the digest size chosen at init) and the handle
+// (0 = empty). One record serves the four families.
+struct FixedHashSlot {
+    HashState state;
     uint32_t handle;
 };
-
-struct Sha2Slot {
-    HashState state;  // state.sha256
-    uint32_t handle;
-};
-
-struct Md5Slot {
-    HashState state;  // state.md5
-    uint32_t handle;
-};
-
-// SHA3_: the SHA-3 state (it records the digest size chosen at init).
-struct Sha3Slot {
-    HashState state;  // state.sha3
-    uint32_t handle;
-};
+using Sha1Slot = FixedHashSlot;
+using Sha2Slot = FixedHashSlot;
+using Md5Slot = FixedHashSlot;
+using Sha3Slot = FixedHashSlot;
 
 // HASH_: the code of the running algorithm, its state and the handle.
 struct HashSlot {

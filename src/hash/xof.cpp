@@ -30,18 +30,18 @@ void ascon_xof_bytes(uint8_t* out, std::size_t out_len, const uint8_t* msg, std:
 
 int64_t xof_bytes(uint8_t* out, std::size_t out_len, const uint8_t* msg, std::size_t msg_len,
                   uint32_t option) noexcept {
-    if ((option & 0xFF0) == kXofMgf1) return mgf1(out, out_len, msg, msg_len, option & 0xF);
+    if ((option & 0xFF0) == XOF_MGF1_SHA1) return mgf1(out, out_len, msg, msg_len, option & 0xF);
     switch (option & 0xFFF) {
-        case kXofShake128:
+        case XOF_SHAKE128:
             shake_bytes(out, out_len, msg, msg_len, 168);
             break;
-        case kXofShake256:
+        case XOF_SHAKE256:
             shake_bytes(out, out_len, msg, msg_len, 136);
             break;
-        case kXofAsconXof:
+        case XOF_ASCON_XOF:
             ascon_xof_bytes(out, out_len, msg, msg_len, false);
             break;
-        case kXofAsconXofa:
+        case XOF_ASCON_XOFA:
             ascon_xof_bytes(out, out_len, msg, msg_len, true);
             break;
         default:

@@ -335,7 +335,7 @@ TEST(HashEngine, DoubleOptionHashesTheDigestForCodesUpToSeven) {
         uint8_t once[64], twice[64], doubled[64];
         const int32_t n = hash_bytes(once, sizeof once, msg.data(), msg.size(), code);
         hash_bytes(twice, sizeof twice, once, static_cast<std::size_t>(n), code);
-        ASSERT_EQ(hash_bytes(doubled, sizeof doubled, msg.data(), msg.size(), code | kHashOptDouble), n);
+        ASSERT_EQ(hash_bytes(doubled, sizeof doubled, msg.data(), msg.size(), code | HASH_OPT_DOUBLE), n);
         const std::string expect = code <= 7 ? tu::to_hex(twice, n) : tu::to_hex(once, n);
         EXPECT_EQ(tu::to_hex(doubled, n), expect) << "code " << code;
     }

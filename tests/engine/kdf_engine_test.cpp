@@ -93,7 +93,7 @@ TEST(Pbkdf2Engine, IterationsChainThroughHmac) {
     }
 }
 
-TEST(Pbkdf2Engine, RefusesBadArgumentsWithPositiveCodesBeforeWriting) {
+TEST(Pbkdf2Engine, RefusesBadArgumentsWithNegatedCodesBeforeWriting) {
     uint8_t out[8] = {0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55};
     const uint8_t pw[] = {'p'};
     struct Case {
@@ -108,15 +108,15 @@ TEST(Pbkdf2Engine, RefusesBadArgumentsWithPositiveCodesBeforeWriting) {
         int32_t want;
     };
     const Case cases[] = {
-        {nullptr, 8, pw, 1, pw, 1, 1, 3, NULL_ERROR},
-        {out, 8, nullptr, 1, pw, 1, 1, 3, NULL_ERROR},
-        {out, 8, pw, 1, nullptr, 1, 1, 3, NULL_ERROR},
-        {out, 0, pw, 1, pw, 1, 1, 3, BAD_PARAM_ERROR},
-        {out, 8, pw, 1, pw, 1, 0, 3, BAD_PARAM_ERROR},
-        {out, 8, pw, 1, pw, 1, 1, 1, BAD_PARAM_ERROR},
-        {out, 8, pw, 1, pw, 1, 1, 7, BAD_PARAM_ERROR},
-        {out, 8, pw, 1, pw, 1, 1, 10, BAD_PARAM_ERROR},
-        {out, 21 * (uint64_t{1} << 32), pw, 1, pw, 1, 1, 0, BAD_PARAM_ERROR},  // more than 2^32 - 1 blocks
+        {nullptr, 8, pw, 1, pw, 1, 1, 3, -NULL_ERROR},
+        {out, 8, nullptr, 1, pw, 1, 1, 3, -NULL_ERROR},
+        {out, 8, pw, 1, nullptr, 1, 1, 3, -NULL_ERROR},
+        {out, 0, pw, 1, pw, 1, 1, 3, -BAD_PARAM_ERROR},
+        {out, 8, pw, 1, pw, 1, 0, 3, -BAD_PARAM_ERROR},
+        {out, 8, pw, 1, pw, 1, 1, 1, -BAD_PARAM_ERROR},
+        {out, 8, pw, 1, pw, 1, 1, 7, -BAD_PARAM_ERROR},
+        {out, 8, pw, 1, pw, 1, 1, 10, -BAD_PARAM_ERROR},
+        {out, 21 * (uint64_t{1} << 32), pw, 1, pw, 1, 1, 0, -BAD_PARAM_ERROR},  // more than 2^32 - 1 blocks
     };
     for (const Case& c : cases) {
         EXPECT_EQ(pbkdf2(c.out, c.len, c.pw, c.pw_len, c.salt, c.salt_len, c.iterations, c.code), c.want);
@@ -253,15 +253,15 @@ TEST(Mgf1Engine, CounterBlocksAreConcatenated) {
 TEST(XofEngine, DispatcherSelectsByTheLowTwelveBits) {
     const Bytes msg = tu::bytes_of("abc");
     Bytes a(40), b(40);
-    EXPECT_EQ(xof_bytes(a.data(), 40, msg.data(), 3, kXofShake128), 40);
-    EXPECT_EQ(xof_bytes(b.data(), 40, msg.data(), 3, 0x7000 | kXofShake128), 40);
+    EXPECT_EQ(xof_bytes(a.data(), 40, msg.data(), 3, XOF_SHAKE128), 40);
+    EXPECT_EQ(xof_bytes(b.data(), 40, msg.data(), 3, 0x7000 | XOF_SHAKE128), 40);
     EXPECT_EQ(a, b);
     shake_bytes(b.data(), 40, msg.data(), 3, 168);
     EXPECT_EQ(a, b);
     for (uint32_t option : {0x200u, 0x201u, 0x205u, 0x209u, 0x20Cu, 0x220u, 0x103u, 0u})
         EXPECT_EQ(xof_bytes(a.data(), 40, msg.data(), 3, option), -BAD_FLAG_ERROR) << std::hex << option;
-    EXPECT_EQ(xof_bytes(a.data(), 0, msg.data(), 3, kXofShake256), 0);
-    EXPECT_EQ(xof_bytes(a.data(), 0, msg.data(), 3, kXofMgf1), -BAD_PARAM_ERROR);
+    EXPECT_EQ(xof_bytes(a.data(), 0, msg.data(), 3, XOF_SHAKE256), 0);
+    EXPECT_EQ(xof_bytes(a.data(), 0, msg.data(), 3, XOF_MGF1_SHA1), -BAD_PARAM_ERROR);
 }
 
 }  // namespace
