@@ -247,12 +247,8 @@ struct AesUnkeyed : BlockCipher<4> {
 
 int32_t AesSetup(AesContext* ctx, int32_t mode, const uint8_t* key, int32_t keyLen, int32_t encrypt,
                  const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    const int32_t rc = mode_setup_check(mode, iv);
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, keyLen == 16 || keyLen == 24 || keyLen == 32, key);
     if (rc != 0) return rc;
-    if (keyLen != 16 && keyLen != 24 && keyLen != 32) return -BAD_KEY_LEN_ERROR;
-    if (key == nullptr) return -BAD_KEY_ERROR;
-
     ctx->keyBits = static_cast<uint32_t>(keyLen) * 8;
     ctx->rounds = expand_key(ctx->schedule, key, keyLen);
     if (mode_runs_inverse(mode, encrypt)) invert_schedule(ctx->schedule, ctx->rounds);

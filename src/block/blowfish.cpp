@@ -98,13 +98,9 @@ void key_schedule(uint32_t* s, const uint8_t* key, int32_t key_len) {
 
 int32_t BlowfishSetup(BlowfishContext* ctx, int32_t mode, const uint8_t* key, int32_t keyLen, int32_t encrypt,
                       const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    const int32_t rc = mode_setup_check(mode, iv);
-    if (rc != 0) return rc;
     // The key schedule cycles through the key bytes, so an empty key is refused.
-    if (keyLen < 1 || keyLen > 56) return -BAD_KEY_LEN_ERROR;
-    if (key == nullptr) return -BAD_KEY_ERROR;
-
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, keyLen >= 1 && keyLen <= 56, key);
+    if (rc != 0) return rc;
     key_schedule(ctx->schedule, key, keyLen);
     mode_start(ctx, mode, encrypt, iv);
     return 0;

@@ -83,12 +83,19 @@ struct BlockCipher {
     std::size_t ctr_blocks(uint8_t*, const uint8_t*, std::size_t, Block&) const noexcept { return 0; }
 };
 
-// The first checks of every Setup, in order: a mode other than ECB (an
-// unparsable one included) without an IV: -BAD_IV_ERROR; a mode outside 0 to
-// 4: -BAD_MODE_ERROR. 0 when both pass.
-inline int32_t mode_setup_check(int32_t mode, const uint8_t* iv) noexcept {
+// The start of every Setup: wipes the context, then checks in order: a mode
+// other than ECB (an unparsable one included) without an IV: -BAD_IV_ERROR;
+// a mode outside 0 to 4: -BAD_MODE_ERROR; a key length the cipher does not
+// take (`key_len_ok` false): -BAD_KEY_LEN_ERROR; a null key: -BAD_KEY_ERROR.
+// 0 when all pass.
+template <typename Context>
+inline int32_t mode_setup_begin(Context* ctx, int32_t mode, const uint8_t* iv, bool key_len_ok,
+                                const uint8_t* key) noexcept {
+    secure_wipe_obj(*ctx);
     if (mode != kModeEcb && iv == nullptr) return -BAD_IV_ERROR;
     if (!engine_mode_valid(mode)) return -BAD_MODE_ERROR;
+    if (!key_len_ok) return -BAD_KEY_LEN_ERROR;
+    if (key == nullptr) return -BAD_KEY_ERROR;
     return 0;
 }
 

@@ -169,11 +169,8 @@ void des_key_schedule(uint32_t ks[32], const uint8_t key[8], bool encrypt) noexc
 }
 
 int32_t DesSetup(DesContext* ctx, int32_t mode, const uint8_t* key, int32_t encrypt, const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    const int32_t rc = mode_setup_check(mode, iv);
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, true, key);
     if (rc != 0) return rc;
-    if (key == nullptr) return -BAD_KEY_ERROR;
-
     des_key_schedule(ctx->schedule, key, !mode_runs_inverse(mode, encrypt));
     mode_start(ctx, mode, encrypt, iv);
     return 0;

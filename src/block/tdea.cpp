@@ -32,11 +32,8 @@ struct TdeaCipher : BlockCipher<2> {
 }  // namespace
 
 int32_t TdeaSetup(TdeaContext* ctx, int32_t mode, const uint8_t* key, int32_t encrypt, const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    const int32_t rc = mode_setup_check(mode, iv);
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, true, key);
     if (rc != 0) return rc;
-    if (key == nullptr) return -BAD_KEY_ERROR;
-
     if (!mode_runs_inverse(mode, encrypt)) {
         des_key_schedule(ctx->schedule[0], key, true);
         des_key_schedule(ctx->schedule[1], key + 8, false);
