@@ -60,10 +60,10 @@ inline void block_xor_store(uint8_t* out, const uint8_t* in, const uint32_t (&k)
 template <std::size_t W>
 inline void block_increment(uint32_t (&b)[W]) noexcept {
     static_assert(W == 2 || W == 4, "blocks of 8 or 16 bytes");
-    if (W == 2) {
+    if constexpr (W == 2) {
         if (++b[1] == 0) ++b[0];
-    } else if (++b[W - 1] == 0 && ++b[W - 2] == 0 && ++b[W - 3] == 0) {
-        ++b[0];
+    } else {
+        if (++b[3] == 0 && ++b[2] == 0 && ++b[1] == 0) ++b[0];
     }
 }
 
