@@ -217,14 +217,24 @@ AES_INLINE void aes_rounds(const uint32_t* rk, uint32_t (&s)[4]) noexcept {
     aes_round<Dir, last_word<Dir>>(s[0], s[1], s[2], s[3], t0, t1, t2, t3, rk + 4 * R);
 }
 
+// One block of bytes through R rounds.
+template <typename Dir, int R>
+AES_INLINE void aes_block(const uint32_t* rk, uint8_t* out, const uint8_t* in) noexcept {
+    uint32_t s[4];
+    block_load(s, in);
+    aes_rounds<Dir, R>(rk, s);
+    block_store(out, s);
+}
+
+// The same with the round count of a keyed context.
 template <typename Dir>
-AES_INLINE void aes_words(const uint32_t* rk, uint32_t rounds, uint32_t (&s)[4]) noexcept {
-    if (rounds == 10)
-        aes_rounds<Dir, 10>(rk, s);
-    else if (rounds == 12)
-        aes_rounds<Dir, 12>(rk, s);
+AES_INLINE void aes_block(const AesContext* ctx, uint8_t* out, const uint8_t* in) noexcept {
+    if (ctx->rounds == 10)
+        aes_block<Dir, 10>(ctx->schedule, out, in);
+    else if (ctx->rounds == 12)
+        aes_block<Dir, 12>(ctx->schedule, out, in);
     else
-        aes_rounds<Dir, 14>(rk, s);
+        aes_block<Dir, 14>(ctx->schedule, out, in);
 }
 
 // AES as the modes see it, with the round count fixed: AesUpdate chooses the
@@ -277,15 +287,9 @@ int32_t AesCrypt(uint8_t* output, const uint8_t* input, int64_t length, const ui
 }
 
 void aes_block_encrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[16]) noexcept {
-    uint32_t s[4];
-    block_load(s, in);
-    aes_words<AesForward>(ctx->schedule, ctx->rounds, s);
-    block_store(out, s);
+    aes_block<AesForward>(ctx, out, in);
 }
 
 void aes_block_decrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[16]) noexcept {
-    uint32_t s[4];
-    block_load(s, in);
-    aes_words<AesInverse>(ctx->schedule, ctx->rounds, s);
-    block_store(out, s);
+    aes_block<AesInverse>(ctx, out, in);
 }
