@@ -239,19 +239,25 @@ AES_INLINE void aes_block(const AesContext* ctx, uint8_t* out, const uint8_t* in
 
 // AES as the modes see it, with the round count fixed: AesUpdate chooses the
 // instance once per call, so that the block loops carry no test of it.
+// R = 0 stands for a context that was never keyed, which the modes refuse
+// after their checks.
 template <int R>
 struct AesCipher : BlockCipher<4> {
     const uint32_t* rk;
-    AES_INLINE void forward(Block& b) const noexcept { aes_rounds<AesForward, R>(rk, b); }
-    AES_INLINE void inverse(Block& b) const noexcept { aes_rounds<AesInverse, R>(rk, b); }
+    bool keyed() const noexcept { return R != 0; }
+    AES_INLINE void forward(Block& b) const noexcept {
+        if constexpr (R != 0) aes_rounds<AesForward, R>(rk, b);
+    }
+    AES_INLINE void inverse(Block& b) const noexcept {
+        if constexpr (R != 0) aes_rounds<AesInverse, R>(rk, b);
+    }
 };
 
-// A context that was never keyed: the modes make their checks, then refuse it.
-struct AesUnkeyed : BlockCipher<4> {
-    bool keyed() const noexcept { return false; }
-    void forward(Block&) const noexcept {}
-    void inverse(Block&) const noexcept {}
-};
+// AesUpdate with R rounds.
+template <int R>
+int32_t aes_update(AesContext* ctx, uint8_t* out, const uint8_t* in, std::size_t len) noexcept {
+    return mode_update(AesCipher<R>{{}, ctx->schedule}, ctx->mode, ctx->direction != 0, ctx->reg, out, in, len);
+}
 
 }  // namespace
 
@@ -267,13 +273,10 @@ int32_t AesSetup(AesContext* ctx, int32_t mode, const uint8_t* key, int32_t keyL
 }
 
 int32_t AesUpdate(AesContext* ctx, uint8_t* out, const uint8_t* in, std::size_t len) noexcept {
-    const bool enc = ctx->direction != 0;
-    switch (ctx->rounds) {
-    case 10: return mode_update(AesCipher<10>{{}, ctx->schedule}, ctx->mode, enc, ctx->reg, out, in, len);
-    case 12: return mode_update(AesCipher<12>{{}, ctx->schedule}, ctx->mode, enc, ctx->reg, out, in, len);
-    case 14: return mode_update(AesCipher<14>{{}, ctx->schedule}, ctx->mode, enc, ctx->reg, out, in, len);
-    default: return mode_update(AesUnkeyed{}, ctx->mode, enc, ctx->reg, out, in, len);
-    }
+    if (ctx->rounds == 10) return aes_update<10>(ctx, out, in, len);
+    if (ctx->rounds == 12) return aes_update<12>(ctx, out, in, len);
+    if (ctx->rounds == 14) return aes_update<14>(ctx, out, in, len);
+    return aes_update<0>(ctx, out, in, len);
 }
 
 int32_t AesCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, int32_t keyBits,

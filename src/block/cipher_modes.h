@@ -204,14 +204,21 @@ int32_t mode_update(const Cipher cipher, uint32_t mode, bool encrypt, Register& 
             }
         }
         break;
-    case kModeCfb:
-        for (; blocks; --blocks, in += B, out += B) {
-            Block i;
-            block_load(i, in);
-            cipher.forward(r);
-            for (std::size_t j = 0; j < W; ++j) r[j] ^= i[j];
-            block_store(out, r);
-            if (!encrypt) block_copy(r, i);  // the ciphertext block
+    case kModeCfb:  // the register takes the ciphertext block
+        if (encrypt) {
+            for (; blocks; --blocks, in += B, out += B) {
+                cipher.forward(r);
+                block_xor_load(r, in);
+                block_store(out, r);
+            }
+        } else {
+            for (; blocks; --blocks, in += B, out += B) {
+                Block c;
+                block_load(c, in);  // read before out is written: in place works
+                cipher.forward(r);
+                block_xor_store(out, in, r);
+                block_copy(r, c);
+            }
         }
         break;
     case kModeOfb:
