@@ -6,9 +6,10 @@
 // into their own sign. Decoded keys and IVs live in SecretBytes, decoded data
 // in a SecretBuffer from the checked allocator: everything that can be
 // checked without the data buffer (the text's characters, the key, the IV,
-// the mode, the handle) is checked before the buffer is made, and a buffer
-// that cannot be had is -MEMORY_ERROR, reported where the function's order
-// puts the decoding of the data, with nothing written.
+// the mode, the handle) is checked before the buffer is made, each check in
+// its place in the function's order, and a buffer that cannot be had is
+// -MEMORY_ERROR, after those checks and before the cipher runs, with nothing
+// written.
 #pragma once
 #include <cstddef>
 #include <cstdint>
