@@ -132,6 +132,16 @@ inline void mode_start(Context* ctx, int32_t mode, int32_t encrypt, const uint8_
     }
 }
 
+// The modes keep the register as words in processor registers. GCC's
+// straight-line vectorizer would pack those words into a vector spilled to
+// the stack and read back in pieces, which stalls every call on a store that
+// cannot be forwarded; mode_update is compiled without it.
+#if defined(__GNUC__) && !defined(__clang__)
+#define MODE_WORDS_IN_REGISTERS __attribute__((optimize("no-tree-slp-vectorize")))
+#else
+#define MODE_WORDS_IN_REGISTERS
+#endif
+
 // Runs `len` bytes of `in` to `out` (which may be the same buffer) in `mode`
 // with the chaining register `reg` (a context's register field), the only
 // state that survives between calls. Returns 0; -BAD_MODE_ERROR for a mode
@@ -147,7 +157,7 @@ inline void mode_start(Context* ctx, int32_t mode, int32_t encrypt, const uint8_
 // ciphertext bytes followed by the unused keystream bytes in both directions,
 // so data decrypted in the same pieces as it was encrypted comes back.
 template <typename Cipher, typename Register>
-int32_t mode_update(const Cipher cipher, uint32_t mode, bool encrypt, Register& reg, uint8_t* out, const uint8_t* in,
+MODE_WORDS_IN_REGISTERS int32_t mode_update(const Cipher cipher, uint32_t mode, bool encrypt, Register& reg, uint8_t* out, const uint8_t* in,
                     std::size_t len) noexcept {
     using Block = typename Cipher::Block;
     constexpr std::size_t W = Cipher::kWords;
