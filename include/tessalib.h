@@ -307,6 +307,12 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outpu
  *     that received it and only until the next _Init/_InitHex or _Final of
  *     the family in that thread; otherwise INVALID_HANDLE_ERROR.
  *   - Keys, IVs, decoded data and contexts are wiped before each call returns.
+ *   - Text data (_Hex, _HexMode, _B64Mode, _UpdateHex, BLF_EcbHex) is decoded
+ *     into a temporary buffer of its decoded length. Whatever can be checked
+ *     without that buffer (the text's characters, the key, the IV, the mode,
+ *     the handle) is checked first; a buffer that cannot be allocated then
+ *     gives MEMORY_ERROR, before the cipher runs, and nothing is written. A
+ *     text of any length never ends the process.
  */
 
 /* AES128_Bytes: AES-128 ECB on inputLen bytes of input into output (inputLen

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "block/modes.h"
+#include "block/cipher_modes.h"
 #include "core/wipe.h"
 #include "tessalib.h"
 
@@ -79,19 +79,8 @@ static_assert(kT.sbox[0x00] == 0x63 && kT.sbox[0x01] == 0x7C && kT.sbox[0x53] ==
               "AES S-box");
 static_assert(kT.te[0][0] == 0xC66363A5u && kT.td[0][0] == 0x51F4A750u, "AES round tables");
 
-#define TE0 kT.te[0]
-#define TE1 kT.te[1]
-#define TE2 kT.te[2]
-#define TE3 kT.te[3]
-#define TD0 kT.td[0]
-#define TD1 kT.td[1]
-#define TD2 kT.td[2]
-#define TD3 kT.td[3]
-#define SB kT.sbox
-#define ISB kT.inv_sbox
-
 inline uint32_t sub_word(uint32_t w) {
-    return word_of(SB[w >> 24], SB[(w >> 16) & 0xFF], SB[(w >> 8) & 0xFF], SB[w & 0xFF]);
+    return word_of(kT.sbox[w >> 24], kT.sbox[(w >> 16) & 0xFF], kT.sbox[(w >> 8) & 0xFF], kT.sbox[w & 0xFF]);
 }
 
 constexpr uint32_t kRcon[10] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80, 0x1B, 0x36};
@@ -144,9 +133,11 @@ void invert_schedule(uint32_t* rk, uint32_t rounds) {
             rk[i + k] = rk[j + k];
             rk[j + k] = t;
         }
+    const uint8_t* sb = kT.sbox;
     for (uint32_t i = 4; i < 4 * rounds; ++i) {
         const uint32_t w = rk[i];
-        rk[i] = TD0[SB[w >> 24]] ^ TD1[SB[(w >> 16) & 0xFF]] ^ TD2[SB[(w >> 8) & 0xFF]] ^ TD3[SB[w & 0xFF]];
+        rk[i] = kT.td[0][sb[w >> 24]] ^ kT.td[1][sb[(w >> 16) & 0xFF]] ^ kT.td[2][sb[(w >> 8) & 0xFF]] ^
+                kT.td[3][sb[w & 0xFF]];
     }
 }
 
@@ -160,293 +151,148 @@ void invert_schedule(uint32_t* rk, uint32_t rounds) {
 #define AES_INLINE inline
 #endif
 
-#define ENC_ROUND(o0, o1, o2, o3, i0, i1, i2, i3, k)                                                         \
-    o0 = TE0[i0 >> 24] ^ TE1[(i1 >> 16) & 0xFF] ^ TE2[(i2 >> 8) & 0xFF] ^ TE3[i3 & 0xFF] ^ (k)[0];          \
-    o1 = TE0[i1 >> 24] ^ TE1[(i2 >> 16) & 0xFF] ^ TE2[(i3 >> 8) & 0xFF] ^ TE3[i0 & 0xFF] ^ (k)[1];          \
-    o2 = TE0[i2 >> 24] ^ TE1[(i3 >> 16) & 0xFF] ^ TE2[(i0 >> 8) & 0xFF] ^ TE3[i1 & 0xFF] ^ (k)[2];          \
-    o3 = TE0[i3 >> 24] ^ TE1[(i0 >> 16) & 0xFF] ^ TE2[(i1 >> 8) & 0xFF] ^ TE3[i2 & 0xFF] ^ (k)[3]
+// The two directions of the cipher: the round tables and the S-box of the
+// last round. ShiftRows reads the state words in rising order when
+// encrypting and in falling order when decrypting (aes_round).
+struct AesForward {
+    static constexpr bool kRising = true;
+    static constexpr const uint32_t (&kRound)[4][256] = kT.te;
+    static constexpr const uint8_t (&kLast)[256] = kT.sbox;
+};
+struct AesInverse {
+    static constexpr bool kRising = false;
+    static constexpr const uint32_t (&kRound)[4][256] = kT.td;
+    static constexpr const uint8_t (&kLast)[256] = kT.inv_sbox;
+};
 
-#define DEC_ROUND(o0, o1, o2, o3, i0, i1, i2, i3, k)                                                         \
-    o0 = TD0[i0 >> 24] ^ TD1[(i3 >> 16) & 0xFF] ^ TD2[(i2 >> 8) & 0xFF] ^ TD3[i1 & 0xFF] ^ (k)[0];          \
-    o1 = TD0[i1 >> 24] ^ TD1[(i0 >> 16) & 0xFF] ^ TD2[(i3 >> 8) & 0xFF] ^ TD3[i2 & 0xFF] ^ (k)[1];          \
-    o2 = TD0[i2 >> 24] ^ TD1[(i1 >> 16) & 0xFF] ^ TD2[(i0 >> 8) & 0xFF] ^ TD3[i3 & 0xFF] ^ (k)[2];          \
-    o3 = TD0[i3 >> 24] ^ TD1[(i2 >> 16) & 0xFF] ^ TD2[(i1 >> 8) & 0xFF] ^ TD3[i0 & 0xFF] ^ (k)[3]
+// One output word of a full round: byte 0 of a, byte 1 of b, byte 2 of c and
+// byte 3 of d (byte 0 the most significant) through the round tables, and
+// the round-key word k.
+template <typename Dir>
+AES_INLINE uint32_t round_word(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t k) noexcept {
+    return Dir::kRound[0][a >> 24] ^ Dir::kRound[1][(b >> 16) & 0xFF] ^ Dir::kRound[2][(c >> 8) & 0xFF] ^
+           Dir::kRound[3][d & 0xFF] ^ k;
+}
+
+// The same for the last round, which has no MixColumns: S-box bytes.
+template <typename Dir>
+AES_INLINE uint32_t last_word(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t k) noexcept {
+    return word_of(Dir::kLast[a >> 24], Dir::kLast[(b >> 16) & 0xFF], Dir::kLast[(c >> 8) & 0xFF],
+                   Dir::kLast[d & 0xFF]) ^
+           k;
+}
+
+// One round from (s0, s1, s2, s3) into (o0, o1, o2, o3) with round key k;
+// Word picks round_word or last_word.
+template <typename Dir, uint32_t (*Word)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) noexcept>
+AES_INLINE void aes_round(uint32_t& o0, uint32_t& o1, uint32_t& o2, uint32_t& o3, uint32_t s0, uint32_t s1,
+                          uint32_t s2, uint32_t s3, const uint32_t* k) noexcept {
+    if (Dir::kRising) {
+        o0 = Word(s0, s1, s2, s3, k[0]);
+        o1 = Word(s1, s2, s3, s0, k[1]);
+        o2 = Word(s2, s3, s0, s1, k[2]);
+        o3 = Word(s3, s0, s1, s2, k[3]);
+    } else {
+        o0 = Word(s0, s3, s2, s1, k[0]);
+        o1 = Word(s1, s0, s3, s2, k[1]);
+        o2 = Word(s2, s1, s0, s3, k[2]);
+        o3 = Word(s3, s2, s1, s0, k[3]);
+    }
+}
 
 // R rounds on the state words; R is a constant, so the loop unrolls and
 // every round-key offset is fixed.
-template <int R>
-AES_INLINE void encrypt_rounds(const uint32_t* rk, uint32_t& s0, uint32_t& s1, uint32_t& s2, uint32_t& s3) {
-    s0 ^= rk[0];
-    s1 ^= rk[1];
-    s2 ^= rk[2];
-    s3 ^= rk[3];
+template <typename Dir, int R>
+AES_INLINE void aes_rounds(const uint32_t* rk, uint32_t (&s)[4]) noexcept {
+    uint32_t s0 = s[0] ^ rk[0], s1 = s[1] ^ rk[1], s2 = s[2] ^ rk[2], s3 = s[3] ^ rk[3];
     uint32_t t0, t1, t2, t3;
 #if defined(__GNUC__)
 #pragma GCC unroll 7
 #endif
     for (int r = 1; r < R; r += 2) {
-        ENC_ROUND(t0, t1, t2, t3, s0, s1, s2, s3, rk + 4 * r);
+        aes_round<Dir, round_word<Dir>>(t0, t1, t2, t3, s0, s1, s2, s3, rk + 4 * r);
         if (r + 1 == R) break;
-        ENC_ROUND(s0, s1, s2, s3, t0, t1, t2, t3, rk + 4 * (r + 1));
+        aes_round<Dir, round_word<Dir>>(s0, s1, s2, s3, t0, t1, t2, t3, rk + 4 * (r + 1));
     }
-    rk += 4 * R;
-    s0 = word_of(SB[t0 >> 24], SB[(t1 >> 16) & 0xFF], SB[(t2 >> 8) & 0xFF], SB[t3 & 0xFF]) ^ rk[0];
-    s1 = word_of(SB[t1 >> 24], SB[(t2 >> 16) & 0xFF], SB[(t3 >> 8) & 0xFF], SB[t0 & 0xFF]) ^ rk[1];
-    s2 = word_of(SB[t2 >> 24], SB[(t3 >> 16) & 0xFF], SB[(t0 >> 8) & 0xFF], SB[t1 & 0xFF]) ^ rk[2];
-    s3 = word_of(SB[t3 >> 24], SB[(t0 >> 16) & 0xFF], SB[(t1 >> 8) & 0xFF], SB[t2 & 0xFF]) ^ rk[3];
+    aes_round<Dir, last_word<Dir>>(s[0], s[1], s[2], s[3], t0, t1, t2, t3, rk + 4 * R);
 }
 
+// One block of bytes through R rounds.
+template <typename Dir, int R>
+AES_INLINE void aes_block(const uint32_t* rk, uint8_t* out, const uint8_t* in) noexcept {
+    uint32_t s[4];
+    block_load(s, in);
+    aes_rounds<Dir, R>(rk, s);
+    block_store(out, s);
+}
+
+// The same with the round count of a keyed context.
+template <typename Dir>
+AES_INLINE void aes_block(const AesContext* ctx, uint8_t* out, const uint8_t* in) noexcept {
+    if (ctx->rounds == 10)
+        aes_block<Dir, 10>(ctx->schedule, out, in);
+    else if (ctx->rounds == 12)
+        aes_block<Dir, 12>(ctx->schedule, out, in);
+    else
+        aes_block<Dir, 14>(ctx->schedule, out, in);
+}
+
+// AES as the modes see it, with the round count fixed: AesUpdate chooses the
+// instance once per call, so that the block loops carry no test of it.
+// R = 0 stands for a context that was never keyed, which the modes refuse
+// after their checks.
 template <int R>
-AES_INLINE void decrypt_rounds(const uint32_t* rk, uint32_t& s0, uint32_t& s1, uint32_t& s2, uint32_t& s3) {
-    s0 ^= rk[0];
-    s1 ^= rk[1];
-    s2 ^= rk[2];
-    s3 ^= rk[3];
-    uint32_t t0, t1, t2, t3;
-#if defined(__GNUC__)
-#pragma GCC unroll 7
-#endif
-    for (int r = 1; r < R; r += 2) {
-        DEC_ROUND(t0, t1, t2, t3, s0, s1, s2, s3, rk + 4 * r);
-        if (r + 1 == R) break;
-        DEC_ROUND(s0, s1, s2, s3, t0, t1, t2, t3, rk + 4 * (r + 1));
+struct AesCipher : BlockCipher<4> {
+    const uint32_t* rk;
+    bool keyed() const noexcept { return R != 0; }
+    AES_INLINE void forward(Block& b) const noexcept {
+        if constexpr (R != 0) aes_rounds<AesForward, R>(rk, b);
     }
-    rk += 4 * R;
-    s0 = word_of(ISB[t0 >> 24], ISB[(t3 >> 16) & 0xFF], ISB[(t2 >> 8) & 0xFF], ISB[t1 & 0xFF]) ^ rk[0];
-    s1 = word_of(ISB[t1 >> 24], ISB[(t0 >> 16) & 0xFF], ISB[(t3 >> 8) & 0xFF], ISB[t2 & 0xFF]) ^ rk[1];
-    s2 = word_of(ISB[t2 >> 24], ISB[(t1 >> 16) & 0xFF], ISB[(t0 >> 8) & 0xFF], ISB[t3 & 0xFF]) ^ rk[2];
-    s3 = word_of(ISB[t3 >> 24], ISB[(t2 >> 16) & 0xFF], ISB[(t1 >> 8) & 0xFF], ISB[t0 & 0xFF]) ^ rk[3];
-}
+    AES_INLINE void inverse(Block& b) const noexcept {
+        if constexpr (R != 0) aes_rounds<AesInverse, R>(rk, b);
+    }
+};
 
-AES_INLINE void encrypt_words(const uint32_t* rk, uint32_t rounds, uint32_t& s0, uint32_t& s1, uint32_t& s2,
-                              uint32_t& s3) {
-    if (rounds == 10)
-        encrypt_rounds<10>(rk, s0, s1, s2, s3);
-    else if (rounds == 12)
-        encrypt_rounds<12>(rk, s0, s1, s2, s3);
-    else
-        encrypt_rounds<14>(rk, s0, s1, s2, s3);
-}
-
-AES_INLINE void decrypt_words(const uint32_t* rk, uint32_t rounds, uint32_t& s0, uint32_t& s1, uint32_t& s2,
-                              uint32_t& s3) {
-    if (rounds == 10)
-        decrypt_rounds<10>(rk, s0, s1, s2, s3);
-    else if (rounds == 12)
-        decrypt_rounds<12>(rk, s0, s1, s2, s3);
-    else
-        decrypt_rounds<14>(rk, s0, s1, s2, s3);
-}
-
-// Big-endian increment of a 128-bit counter held as four words.
-AES_INLINE void counter_increment(uint32_t& c0, uint32_t& c1, uint32_t& c2, uint32_t& c3) {
-    if (++c3 == 0 && ++c2 == 0 && ++c1 == 0) ++c0;
+// AesUpdate with R rounds.
+template <int R>
+int32_t aes_update(AesContext* ctx, uint8_t* out, const uint8_t* in, std::size_t len) noexcept {
+    return mode_update(AesCipher<R>{{}, ctx->schedule}, ctx->mode, ctx->direction != 0, ctx->reg, out, in, len);
 }
 
 }  // namespace
 
 int32_t AesSetup(AesContext* ctx, int32_t mode, const uint8_t* key, int32_t keyLen, int32_t encrypt,
                  const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    if (mode != kModeEcb && iv == nullptr) return BAD_IV_ERROR;
-    if (!engine_mode_valid(mode)) return BAD_MODE_ERROR;
-    if (keyLen != 16 && keyLen != 24 && keyLen != 32) return BAD_KEY_LEN_ERROR;
-    if (key == nullptr) return BAD_KEY_ERROR;
-
-    ctx->direction = encrypt ? 1u : 0u;
-    ctx->mode = static_cast<uint32_t>(mode);
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, keyLen == 16 || keyLen == 24 || keyLen == 32, key);
+    if (rc != 0) return rc;
     ctx->keyBits = static_cast<uint32_t>(keyLen) * 8;
     ctx->rounds = expand_key(ctx->schedule, key, keyLen);
-    // Only ECB and CBC run the inverse cipher; the feedback modes always use
-    // the forward one.
-    if (!encrypt && (mode == kModeEcb || mode == kModeCbc)) invert_schedule(ctx->schedule, ctx->rounds);
-    if (mode != kModeEcb) {
-        std::memcpy(ctx->reg, iv, 16);
-        std::memcpy(ctx->initialIv, iv, 16);
-    }
+    if (mode_runs_inverse(mode, encrypt)) invert_schedule(ctx->schedule, ctx->rounds);
+    mode_start(ctx, mode, encrypt, iv);
     return 0;
 }
 
 int32_t AesUpdate(AesContext* ctx, uint8_t* out, const uint8_t* in, std::size_t len) noexcept {
-    const uint32_t mode = ctx->mode;
-    if (mode > kModeCtr) return BAD_MODE_ERROR;
-    if ((mode == kModeEcb || mode == kModeCbc) && (len & 15) != 0) return BAD_LENGTH_ERROR;
-    if (len == 0) return 0;
-    const uint32_t rounds = ctx->rounds;
-    if (rounds != 10 && rounds != 12 && rounds != 14) return MISUSE_ERROR;  // never keyed
-
-    const uint32_t* rk = ctx->schedule;
-    const bool enc = ctx->direction != 0;
-    std::size_t blocks = len >> 4;
-    const std::size_t rest = len & 15;
-    uint32_t r0 = load_be32(ctx->reg), r1 = load_be32(ctx->reg + 4), r2 = load_be32(ctx->reg + 8),
-             r3 = load_be32(ctx->reg + 12);
-
-    switch (mode) {
-    case kModeEcb:
-        if (enc) {
-            for (; blocks; --blocks, in += 16, out += 16) {
-                uint32_t s0 = load_be32(in), s1 = load_be32(in + 4), s2 = load_be32(in + 8), s3 = load_be32(in + 12);
-                encrypt_words(rk, rounds, s0, s1, s2, s3);
-                store_be32(out, s0);
-                store_be32(out + 4, s1);
-                store_be32(out + 8, s2);
-                store_be32(out + 12, s3);
-            }
-        } else {
-            for (; blocks; --blocks, in += 16, out += 16) {
-                uint32_t s0 = load_be32(in), s1 = load_be32(in + 4), s2 = load_be32(in + 8), s3 = load_be32(in + 12);
-                decrypt_words(rk, rounds, s0, s1, s2, s3);
-                store_be32(out, s0);
-                store_be32(out + 4, s1);
-                store_be32(out + 8, s2);
-                store_be32(out + 12, s3);
-            }
-        }
-        break;
-    case kModeCbc:
-        if (enc) {
-            for (; blocks; --blocks, in += 16, out += 16) {
-                r0 ^= load_be32(in);
-                r1 ^= load_be32(in + 4);
-                r2 ^= load_be32(in + 8);
-                r3 ^= load_be32(in + 12);
-                encrypt_words(rk, rounds, r0, r1, r2, r3);
-                store_be32(out, r0);
-                store_be32(out + 4, r1);
-                store_be32(out + 8, r2);
-                store_be32(out + 12, r3);
-            }
-        } else {
-            for (; blocks; --blocks, in += 16, out += 16) {
-                const uint32_t c0 = load_be32(in), c1 = load_be32(in + 4), c2 = load_be32(in + 8),
-                               c3 = load_be32(in + 12);
-                uint32_t s0 = c0, s1 = c1, s2 = c2, s3 = c3;
-                decrypt_words(rk, rounds, s0, s1, s2, s3);
-                store_be32(out, s0 ^ r0);
-                store_be32(out + 4, s1 ^ r1);
-                store_be32(out + 8, s2 ^ r2);
-                store_be32(out + 12, s3 ^ r3);
-                r0 = c0;
-                r1 = c1;
-                r2 = c2;
-                r3 = c3;
-            }
-        }
-        break;
-    case kModeCfb:
-        for (; blocks; --blocks, in += 16, out += 16) {
-            const uint32_t i0 = load_be32(in), i1 = load_be32(in + 4), i2 = load_be32(in + 8),
-                           i3 = load_be32(in + 12);
-            encrypt_words(rk, rounds, r0, r1, r2, r3);
-            r0 ^= i0;
-            r1 ^= i1;
-            r2 ^= i2;
-            r3 ^= i3;
-            store_be32(out, r0);
-            store_be32(out + 4, r1);
-            store_be32(out + 8, r2);
-            store_be32(out + 12, r3);
-            if (!enc) {
-                r0 = i0;
-                r1 = i1;
-                r2 = i2;
-                r3 = i3;
-            }
-        }
-        break;
-    case kModeOfb:
-        for (; blocks; --blocks, in += 16, out += 16) {
-            encrypt_words(rk, rounds, r0, r1, r2, r3);
-            store_be32(out, load_be32(in) ^ r0);
-            store_be32(out + 4, load_be32(in + 4) ^ r1);
-            store_be32(out + 8, load_be32(in + 8) ^ r2);
-            store_be32(out + 12, load_be32(in + 12) ^ r3);
-        }
-        break;
-    default:  // kModeCtr
-        for (; blocks; --blocks, in += 16, out += 16) {
-            uint32_t k0 = r0, k1 = r1, k2 = r2, k3 = r3;
-            encrypt_words(rk, rounds, k0, k1, k2, k3);
-            store_be32(out, load_be32(in) ^ k0);
-            store_be32(out + 4, load_be32(in + 4) ^ k1);
-            store_be32(out + 8, load_be32(in + 8) ^ k2);
-            store_be32(out + 12, load_be32(in + 12) ^ k3);
-            counter_increment(r0, r1, r2, r3);
-        }
-        break;
-    }
-
-    if (rest != 0) {
-        // A trailing partial block (CFB, OFB, CTR): one more keystream block
-        // over the zero-padded input, of which only `rest` bytes are written.
-        // The remainder of that keystream block is not used by the next call.
-        uint8_t block[16] = {0};
-        std::memcpy(block, in, rest);
-        uint32_t k0 = r0, k1 = r1, k2 = r2, k3 = r3;
-        encrypt_words(rk, rounds, k0, k1, k2, k3);
-        store_be32(block, load_be32(block) ^ k0);
-        store_be32(block + 4, load_be32(block + 4) ^ k1);
-        store_be32(block + 8, load_be32(block + 8) ^ k2);
-        store_be32(block + 12, load_be32(block + 12) ^ k3);
-        if (mode == kModeCfb) {
-            // The register is the ciphertext bytes followed by the unused
-            // keystream bytes, the same whichever way the data goes, so that
-            // encryption and decryption continue alike after this call.
-            uint8_t next[16];
-            std::memcpy(next, block, 16);
-            if (!enc) std::memcpy(next, in, rest);
-            r0 = load_be32(next);
-            r1 = load_be32(next + 4);
-            r2 = load_be32(next + 8);
-            r3 = load_be32(next + 12);
-            secure_wipe_obj(next);
-        } else if (mode == kModeOfb) {
-            r0 = k0;
-            r1 = k1;
-            r2 = k2;
-            r3 = k3;
-        } else {
-            counter_increment(r0, r1, r2, r3);
-        }
-        std::memcpy(out, block, rest);
-        secure_wipe_obj(block);
-    }
-    if (mode != kModeEcb) {
-        store_be32(ctx->reg, r0);
-        store_be32(ctx->reg + 4, r1);
-        store_be32(ctx->reg + 8, r2);
-        store_be32(ctx->reg + 12, r3);
-    }
-    return 0;
+    if (ctx->rounds == 10) return aes_update<10>(ctx, out, in, len);
+    if (ctx->rounds == 12) return aes_update<12>(ctx, out, in, len);
+    if (ctx->rounds == 14) return aes_update<14>(ctx, out, in, len);
+    return aes_update<0>(ctx, out, in, len);
 }
 
 int32_t AesCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, int32_t keyBits,
                  const uint8_t* iv, int32_t encrypt, int32_t mode) noexcept {
-    if (output == nullptr || input == nullptr || key == nullptr) return NULL_ERROR;
-    if (length < 0) return BAD_PARAM_ERROR;
+    if (output == nullptr || input == nullptr || key == nullptr) return -NULL_ERROR;
+    if (length < 0) return -BAD_PARAM_ERROR;
     const int32_t key_len = (keyBits == 128 || keyBits == 192 || keyBits == 256) ? keyBits / 8 : 0;
-    AesContext ctx;
-    int32_t rc = AesSetup(&ctx, mode, key, key_len, encrypt, iv);
-    if (rc == 0) rc = AesUpdate(&ctx, output, input, static_cast<std::size_t>(length));
-    secure_wipe_obj(ctx);
-    return rc;
+    return mode_one_shot<AesContext>(
+        output, input, static_cast<std::size_t>(length),
+        [&](AesContext* ctx) noexcept { return AesSetup(ctx, mode, key, key_len, encrypt, iv); }, AesUpdate);
 }
 
 void aes_block_encrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[16]) noexcept {
-    uint32_t s0 = load_be32(in), s1 = load_be32(in + 4), s2 = load_be32(in + 8), s3 = load_be32(in + 12);
-    encrypt_words(ctx->schedule, ctx->rounds, s0, s1, s2, s3);
-    store_be32(out, s0);
-    store_be32(out + 4, s1);
-    store_be32(out + 8, s2);
-    store_be32(out + 12, s3);
+    aes_block<AesForward>(ctx, out, in);
 }
 
 void aes_block_decrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[16]) noexcept {
-    uint32_t s0 = load_be32(in), s1 = load_be32(in + 4), s2 = load_be32(in + 8), s3 = load_be32(in + 12);
-    decrypt_words(ctx->schedule, ctx->rounds, s0, s1, s2, s3);
-    store_be32(out, s0);
-    store_be32(out + 4, s1);
-    store_be32(out + 8, s2);
-    store_be32(out + 12, s3);
+    aes_block<AesInverse>(ctx, out, in);
 }

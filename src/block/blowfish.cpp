@@ -5,8 +5,7 @@
 #include <cstring>
 
 #include "block/blowfish_init.h"
-#include "block/mode64.h"
-#include "block/modes.h"
+#include "block/cipher_modes.h"
 #include "core/wipe.h"
 #include "tessalib.h"
 
@@ -59,13 +58,11 @@ BF_INLINE void bf_decrypt(const uint32_t* s, uint32_t& hi, uint32_t& lo) {
     lo = l ^ p[1];
 }
 
-struct BfForward {
+// Blowfish as the modes see it: one schedule for both directions.
+struct BlowfishCipher : BlockCipher<2> {
     const uint32_t* s;
-    void operator()(uint32_t& hi, uint32_t& lo) const noexcept { bf_encrypt(s, hi, lo); }
-};
-struct BfInverse {
-    const uint32_t* s;
-    void operator()(uint32_t& hi, uint32_t& lo) const noexcept { bf_decrypt(s, hi, lo); }
+    BF_INLINE void forward(Block& b) const noexcept { bf_encrypt(s, b[0], b[1]); }
+    BF_INLINE void inverse(Block& b) const noexcept { bf_decrypt(s, b[0], b[1]); }
 };
 
 // The published key schedule: XOR the key, taken cyclically, into the P-array,
@@ -101,38 +98,31 @@ void key_schedule(uint32_t* s, const uint8_t* key, int32_t key_len) {
 
 int32_t BlowfishSetup(BlowfishContext* ctx, int32_t mode, const uint8_t* key, int32_t keyLen, int32_t encrypt,
                       const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    if (mode != kModeEcb && iv == nullptr) return BAD_IV_ERROR;
-    if (!engine_mode_valid(mode)) return BAD_MODE_ERROR;
     // The key schedule cycles through the key bytes, so an empty key is refused.
-    if (keyLen < 1 || keyLen > 56) return BAD_KEY_LEN_ERROR;
-    if (key == nullptr) return BAD_KEY_ERROR;
-
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, keyLen >= 1 && keyLen <= 56, key);
+    if (rc != 0) return rc;
     key_schedule(ctx->schedule, key, keyLen);
-    mode64_start(ctx, mode, encrypt, iv);
+    mode_start(ctx, mode, encrypt, iv);
     return 0;
 }
 
 int32_t BlowfishUpdate(BlowfishContext* ctx, uint8_t* output, const uint8_t* input, std::size_t len) noexcept {
-    return mode64_update(ctx->mode, ctx->direction, ctx->reg, output, input, len, BfForward{ctx->schedule},
-                         BfInverse{ctx->schedule});
+    return mode_update(BlowfishCipher{{}, ctx->schedule}, ctx->mode, ctx->direction != 0, ctx->reg, output, input,
+                       len);
 }
 
 int32_t BlowfishEcb(const BlowfishContext* ctx, uint8_t* output, const uint8_t* input, std::size_t len,
                     int32_t encrypt) noexcept {
-    if ((len & 7) != 0) return BAD_LENGTH_ERROR;
-    uint32_t unused[2] = {0, 0};
-    return mode64_update(kModeEcb, encrypt ? 1u : 0u, unused, output, input, len, BfForward{ctx->schedule},
-                         BfInverse{ctx->schedule});
+    uint32_t unused[2] = {0, 0};  // ECB has no register
+    return mode_update(BlowfishCipher{{}, ctx->schedule}, kModeEcb, encrypt != 0, unused, output, input, len);
 }
 
 int32_t BlowfishCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, int32_t keyLen,
-                      int32_t encrypt, const char* modeText, const uint8_t* iv) noexcept {
-    if (output == nullptr || input == nullptr || key == nullptr || modeText == nullptr) return NULL_ERROR;
-    if (length < 0 || keyLen < 0) return BAD_PARAM_ERROR;
-    BlowfishContext ctx;
-    int32_t rc = BlowfishSetup(&ctx, ParseModeString(modeText), key, keyLen, encrypt, iv);
-    if (rc == 0) rc = BlowfishUpdate(&ctx, output, input, static_cast<std::size_t>(length));
-    secure_wipe_obj(ctx);
-    return rc;
+                      int32_t encrypt, int32_t mode, const uint8_t* iv) noexcept {
+    if (output == nullptr || input == nullptr || key == nullptr) return -NULL_ERROR;
+    if (length < 0 || keyLen < 0) return -BAD_PARAM_ERROR;
+    return mode_one_shot<BlowfishContext>(
+        output, input, static_cast<std::size_t>(length),
+        [&](BlowfishContext* ctx) noexcept { return BlowfishSetup(ctx, mode, key, keyLen, encrypt, iv); },
+        BlowfishUpdate);
 }

@@ -3,9 +3,8 @@
 
 #include <cstring>
 
+#include "block/cipher_modes.h"
 #include "block/des_core.h"
-#include "block/mode64.h"
-#include "block/modes.h"
 #include "core/ct.h"
 #include "core/wipe.h"
 #include "tessalib.h"
@@ -80,7 +79,7 @@ constexpr DesSpTables make_sp() {
     return t;
 }
 
-// Odd-parity forms of the 4 weak and 12 semi-weak DES keys, ordered by first byte.
+// Odd-parity forms of the 4 weak and 12 semi-weak DES keys (FIPS 74).
 constexpr uint8_t kWeakKeys[16][8] = {
     {0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01}, {0x01, 0x1F, 0x01, 0x1F, 0x01, 0x0E, 0x01, 0x0E},
     {0x01, 0xE0, 0x01, 0xE0, 0x01, 0xF1, 0x01, 0xF1}, {0x01, 0xFE, 0x01, 0xFE, 0x01, 0xFE, 0x01, 0xFE},
@@ -98,9 +97,13 @@ inline uint8_t with_odd_parity(uint8_t b) {
     return static_cast<uint8_t>((b & 0xFE) | ((ones & 1) ^ 1));
 }
 
-struct DesForward {
+// DES as the modes see it. The schedule already runs in the direction the
+// context needs, so the inverse of ECB and CBC decryption is the same block
+// function.
+struct DesCipher : BlockCipher<2> {
     const uint32_t* ks;
-    void operator()(uint32_t& hi, uint32_t& lo) const noexcept { des_block(hi, lo, ks); }
+    DES_INLINE void forward(Block& b) const noexcept { des_block(b[0], b[1], ks); }
+    DES_INLINE void inverse(Block& b) const noexcept { des_block(b[0], b[1], ks); }
 };
 
 }  // namespace
@@ -166,51 +169,38 @@ void des_key_schedule(uint32_t ks[32], const uint8_t key[8], bool encrypt) noexc
 }
 
 int32_t DesSetup(DesContext* ctx, int32_t mode, const uint8_t* key, int32_t encrypt, const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    if (mode != kModeEcb && iv == nullptr) return BAD_IV_ERROR;
-    if (!engine_mode_valid(mode)) return BAD_MODE_ERROR;
-    if (key == nullptr) return BAD_KEY_ERROR;
-
-    // The feedback modes only ever run the forward cipher.
-    const bool forward = encrypt != 0 || (mode != kModeEcb && mode != kModeCbc);
-    des_key_schedule(ctx->schedule, key, forward);
-    mode64_start(ctx, mode, encrypt, iv);
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, true, key);
+    if (rc != 0) return rc;
+    des_key_schedule(ctx->schedule, key, !mode_runs_inverse(mode, encrypt));
+    mode_start(ctx, mode, encrypt, iv);
     return 0;
 }
 
 int32_t DesUpdate(DesContext* ctx, uint8_t* output, const uint8_t* input, std::size_t len) noexcept {
-    // The schedule already runs in the needed direction, so the inverse of ECB
-    // and CBC decryption is the same block function.
-    const DesForward block{ctx->schedule};
-    return mode64_update(ctx->mode, ctx->direction, ctx->reg, output, input, len, block, block);
+    return mode_update(DesCipher{{}, ctx->schedule}, ctx->mode, ctx->direction != 0, ctx->reg, output, input, len);
 }
 
 int32_t DesCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, int32_t encrypt,
-                 const char* modeText, const uint8_t* iv) noexcept {
-    if (output == nullptr || input == nullptr || key == nullptr || modeText == nullptr) return NULL_ERROR;
-    if (length < 0) return BAD_PARAM_ERROR;
-    DesContext ctx;
-    int32_t rc = DesSetup(&ctx, ParseModeString(modeText), key, encrypt, iv);
-    if (rc == 0) rc = DesUpdate(&ctx, output, input, static_cast<std::size_t>(length));
-    secure_wipe_obj(ctx);
-    return rc;
+                 int32_t mode, const uint8_t* iv) noexcept {
+    if (output == nullptr || input == nullptr || key == nullptr) return -NULL_ERROR;
+    if (length < 0) return -BAD_PARAM_ERROR;
+    return mode_one_shot<DesContext>(
+        output, input, static_cast<std::size_t>(length),
+        [&](DesContext* ctx) noexcept { return DesSetup(ctx, mode, key, encrypt, iv); }, DesUpdate);
 }
 
 int32_t des_check_key(const uint8_t* key, int32_t keyLen) noexcept {
-    if (keyLen != 8 && keyLen != 16 && keyLen != 24) return BAD_KEY_LEN_ERROR;
-    if (key == nullptr) return BAD_KEY_LEN_ERROR;
-    int32_t rc = 0;
+    if (keyLen != 8 && keyLen != 16 && keyLen != 24) return -BAD_KEY_LEN_ERROR;
+    if (key == nullptr) return -BAD_KEY_LEN_ERROR;
+    // Every key is compared with every table entry and the matches gathered
+    // in a mask, so that neither the time taken nor the branches depend on
+    // the key bytes.
+    uint32_t weak = 0;
     uint8_t k[8];
-    for (int32_t off = 0; off < keyLen && rc == 0; off += 8) {
+    for (int32_t off = 0; off < keyLen; off += 8) {
         for (int i = 0; i < 8; ++i) k[i] = with_odd_parity(key[off + i]);
-        for (const auto& weak : kWeakKeys) {
-            if (weak[0] != k[0]) continue;  // only entries with the same first byte
-            if (ct_memeq(weak, k, 8)) {
-                rc = WEAK_KEY_ERROR;
-                break;
-            }
-        }
+        for (const auto& entry : kWeakKeys) weak |= 0u - static_cast<uint32_t>(ct_memeq(entry, k, 8));
     }
     secure_wipe_obj(k);
-    return rc;
+    return static_cast<int32_t>(ct_select(weak, static_cast<uint32_t>(-WEAK_KEY_ERROR), 0));
 }

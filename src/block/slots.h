@@ -9,29 +9,17 @@
 #include "block/des.h"
 #include "block/tdea.h"
 
-struct AesSlot {  // shared by AES128_, AES192_ and AES256_
-    AesContext ctx;
-    uint32_t handle;
-    int32_t initError;
+template <typename Context>
+struct BlockSlot {
+    Context ctx;        // keyed while `handle` is live, all zero otherwise
+    uint32_t handle;    // the live handle; 0 when no context is open
+    int32_t initError;  // the positive code of the last failing _Init; 0 after a success
 };
 
-struct DesSlot {
-    DesContext ctx;
-    uint32_t handle;
-    int32_t initError;
-};
-
-struct TdeaSlot {
-    TdeaContext ctx;
-    uint32_t handle;
-    int32_t initError;
-};
-
-struct BlfSlot {
-    BlowfishContext ctx;
-    uint32_t handle;
-    int32_t initError;
-};
+using AesSlot = BlockSlot<AesContext>;  // shared by AES128_, AES192_ and AES256_
+using DesSlot = BlockSlot<DesContext>;
+using TdeaSlot = BlockSlot<TdeaContext>;
+using BlfSlot = BlockSlot<BlowfishContext>;
 
 struct CipherSlot {
     uint32_t handle;

@@ -3,9 +3,8 @@
 // cancel, so only the halves are swapped between stages.
 #include "block/tdea.h"
 
+#include "block/cipher_modes.h"
 #include "block/des_core.h"
-#include "block/mode64.h"
-#include "block/modes.h"
 #include "core/wipe.h"
 #include "tessalib.h"
 
@@ -22,20 +21,20 @@ DES_INLINE void tdea_words(uint32_t& hi, uint32_t& lo, const uint32_t (*ks)[32])
     lo = l;
 }
 
-struct TdeaForward {
+// Triple DES as the modes see it: the three schedules are built in the
+// order the context's direction needs, so one block function serves both.
+struct TdeaCipher : BlockCipher<2> {
     const uint32_t (*ks)[32];
-    void operator()(uint32_t& hi, uint32_t& lo) const noexcept { tdea_words(hi, lo, ks); }
+    DES_INLINE void forward(Block& b) const noexcept { tdea_words(b[0], b[1], ks); }
+    DES_INLINE void inverse(Block& b) const noexcept { tdea_words(b[0], b[1], ks); }
 };
 
 }  // namespace
 
 int32_t TdeaSetup(TdeaContext* ctx, int32_t mode, const uint8_t* key, int32_t encrypt, const uint8_t* iv) noexcept {
-    secure_wipe_obj(*ctx);
-    if (mode != kModeEcb && iv == nullptr) return BAD_IV_ERROR;
-    if (!engine_mode_valid(mode)) return BAD_MODE_ERROR;
-    if (key == nullptr) return BAD_KEY_ERROR;
-
-    if (encrypt != 0 || (mode != kModeEcb && mode != kModeCbc)) {
+    const int32_t rc = mode_setup_begin(ctx, mode, iv, true, key);
+    if (rc != 0) return rc;
+    if (!mode_runs_inverse(mode, encrypt)) {
         des_key_schedule(ctx->schedule[0], key, true);
         des_key_schedule(ctx->schedule[1], key + 8, false);
         des_key_schedule(ctx->schedule[2], key + 16, true);
@@ -44,24 +43,21 @@ int32_t TdeaSetup(TdeaContext* ctx, int32_t mode, const uint8_t* key, int32_t en
         des_key_schedule(ctx->schedule[1], key + 8, true);
         des_key_schedule(ctx->schedule[2], key, false);
     }
-    mode64_start(ctx, mode, encrypt, iv);
+    mode_start(ctx, mode, encrypt, iv);
     return 0;
 }
 
 int32_t TdeaUpdate(TdeaContext* ctx, uint8_t* output, const uint8_t* input, std::size_t len) noexcept {
-    const TdeaForward block{ctx->schedule};
-    return mode64_update(ctx->mode, ctx->direction, ctx->reg, output, input, len, block, block);
+    return mode_update(TdeaCipher{{}, ctx->schedule}, ctx->mode, ctx->direction != 0, ctx->reg, output, input, len);
 }
 
 int32_t TdeaCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, const uint8_t* iv,
                   int32_t encrypt, int32_t mode) noexcept {
-    if (output == nullptr || input == nullptr || key == nullptr) return NULL_ERROR;
-    if (length < 0) return BAD_PARAM_ERROR;
-    TdeaContext ctx;
-    int32_t rc = TdeaSetup(&ctx, mode, key, encrypt, iv);
-    if (rc == 0) rc = TdeaUpdate(&ctx, output, input, static_cast<std::size_t>(length));
-    secure_wipe_obj(ctx);
-    return rc;
+    if (output == nullptr || input == nullptr || key == nullptr) return -NULL_ERROR;
+    if (length < 0) return -BAD_PARAM_ERROR;
+    return mode_one_shot<TdeaContext>(
+        output, input, static_cast<std::size_t>(length),
+        [&](TdeaContext* ctx) noexcept { return TdeaSetup(ctx, mode, key, encrypt, iv); }, TdeaUpdate);
 }
 
 void tdea_block(const TdeaContext* ctx, uint8_t out[8], const uint8_t in[8]) noexcept {

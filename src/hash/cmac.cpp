@@ -60,7 +60,7 @@ int32_t cmac_init(CmacState* st, uint32_t variant, const uint8_t* key, std::size
     }
     if (rc != 0) {
         secure_wipe_obj(*st);
-        return -rc;
+        return rc;
     }
     uint8_t l[16] = {0};
     encrypt_block(st, l, l);
