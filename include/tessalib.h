@@ -43,11 +43,17 @@
  * thread that never called the library leaves nothing behind. Threads whose
  * state cannot be allocated share one fallback state, which is never freed.
  *
- * Fatal conditions. An allocation that fails or exceeds 0x3FFFFFFF bytes is
- * reported (system log, error log file "apierr.log", message box) and ends the
- * process with exit status 1. On Windows the options are read from the registry
- * key HKLM\Software\Quorvane\Tessaly\Options; on Linux from the options file
- * (see "Fatal-error reporting options" below).
+ * Memory. A buffer whose size follows from a caller's argument (decoded text,
+ * a derived key, a work area) is allocated only after the arguments that can
+ * be checked have been checked; when it cannot be had the function returns
+ * MEMORY_ERROR (5) in its own sign and writes nothing. No argument, however
+ * large, ends the process.
+ *
+ * Fatal conditions. A failure of the library's own small, bounded
+ * allocations is reported (system log, error log file "apierr.log", message
+ * box) and ends the process with exit status 1. On Windows the options are
+ * read from the registry key HKLM\Software\Quorvane\Tessaly\Options; on
+ * Linux from the options file (see "Fatal-error reporting options" below).
  *
  * Secrets. Every buffer and context that held a key, key schedule, keystream,
  * plaintext or seed is overwritten with zeros before it is released.

@@ -44,7 +44,7 @@ void close_slot(BlockSlot<Context>& slot) noexcept {
 // True when `handle` is the slot's live handle (never for 0).
 template <typename Context>
 bool slot_is_live(const BlockSlot<Context>& slot, int32_t handle) noexcept {
-    return handle != 0 && static_cast<uint32_t>(handle) == slot.handle;
+    return handle_is_live(slot.handle, handle);
 }
 
 // Records the outcome of an _Init whose keying of slot.ctx returned `rc` (0

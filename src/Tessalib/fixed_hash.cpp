@@ -88,7 +88,7 @@ int32_t fixed_init(const FixedFamily& family) noexcept {
 
 int32_t fixed_add_string(const FixedFamily& family, int32_t handle, const char* text) noexcept {
     FixedHashSlot& slot = frame_begin()->workspace.*family.slot;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
+    if (!handle_is_live(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
     if (text == nullptr) return frame_status(BAD_PARAM_ERROR);
     hash_algorithm(family.code)->update(&slot.state, reinterpret_cast<const uint8_t*>(text), std::strlen(text));
     return frame_status(0);
@@ -96,7 +96,7 @@ int32_t fixed_add_string(const FixedFamily& family, int32_t handle, const char* 
 
 int32_t fixed_add_bytes(const FixedFamily& family, int32_t handle, const uint8_t* data, int32_t len) noexcept {
     FixedHashSlot& slot = frame_begin()->workspace.*family.slot;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
+    if (!handle_is_live(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
     if (bad_bytes(data, len)) return frame_status(BAD_PARAM_ERROR);
     hash_algorithm(family.code)->update(&slot.state, data, static_cast<std::size_t>(len));
     return frame_status(0);
@@ -104,7 +104,7 @@ int32_t fixed_add_bytes(const FixedFamily& family, int32_t handle, const uint8_t
 
 int32_t fixed_hex_digest(const FixedFamily& family, char* output, int32_t handle) noexcept {
     FixedHashSlot& slot = frame_begin()->workspace.*family.slot;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
+    if (!handle_is_live(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
     const HashAlgorithm* alg = hash_algorithm(family.code);
     SecretBytes<kHashMaxDigestLen> digest;
     alg->final(&slot.state, digest.bytes);
@@ -115,7 +115,7 @@ int32_t fixed_hex_digest(const FixedFamily& family, char* output, int32_t handle
 
 int32_t fixed_reset(const FixedFamily& family, int32_t handle) noexcept {
     FixedHashSlot& slot = frame_begin()->workspace.*family.slot;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
+    if (!handle_is_live(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
     secure_wipe_obj(slot);
     return frame_status(0);
 }

@@ -7,15 +7,11 @@
 #include <cstdint>
 
 #include "Tessalib/hash_args.h"
+#include "block/handle.h"
 #include "core/secret.h"
 #include "core/wipe.h"
 #include "hash/slots.h"
 #include "tessalib.h"
-
-// True when handle is the slot's live handle (never for 0).
-inline bool slot_handle_ok(uint32_t stored, int32_t handle) noexcept {
-    return handle != 0 && stored == static_cast<uint32_t>(handle);
-}
 
 // The engine behind each slot kind: add bytes; the digest or tag length;
 // finish into out (kHashMaxDigestLen bytes of room) and wipe the whole slot,
@@ -32,7 +28,7 @@ std::size_t slot_finish(MacSlot& slot, uint8_t* out) noexcept;
 // length; else adds the bytes and returns 0.
 template <typename Slot>
 int32_t slot_add_bytes(Slot& slot, int32_t handle, const uint8_t* data, int32_t len) noexcept {
-    if (!slot_handle_ok(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
+    if (!handle_is_live(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
     if (data == nullptr || len < 0) return -BAD_PARAM_ERROR;
     slot_update(slot, data, static_cast<std::size_t>(len));
     return 0;
@@ -44,7 +40,7 @@ int32_t slot_add_bytes(Slot& slot, int32_t handle, const uint8_t* data, int32_t 
 template <typename Slot>
 int32_t slot_final(Slot& slot, uint8_t* output, int32_t outputLen, int32_t handle) noexcept {
     if (output == nullptr || outputLen < 1) return -BAD_PARAM_ERROR;
-    if (!slot_handle_ok(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
+    if (!handle_is_live(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
     SecretBytes<kHashMaxDigestLen> digest;
     const std::size_t len = slot_finish(slot, digest.bytes);
     return bytes_out_leading(output, outputLen, digest.bytes, len);
@@ -53,14 +49,14 @@ int32_t slot_final(Slot& slot, uint8_t* output, int32_t outputLen, int32_t handl
 // HASH_DigestLength, MAC_CodeLength: the length, or -INVALID_HANDLE_ERROR.
 template <typename Slot>
 int32_t slot_length_of(const Slot& slot, int32_t handle) noexcept {
-    if (!slot_handle_ok(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
+    if (!handle_is_live(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
     return static_cast<int32_t>(slot_length(slot));
 }
 
 // _Reset: wipes the slot, handle included; 0 or -INVALID_HANDLE_ERROR.
 template <typename Slot>
 int32_t slot_reset(Slot& slot, int32_t handle) noexcept {
-    if (!slot_handle_ok(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
+    if (!handle_is_live(slot.handle, handle)) return -INVALID_HANDLE_ERROR;
     secure_wipe_obj(slot);
     return 0;
 }

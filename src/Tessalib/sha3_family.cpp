@@ -35,7 +35,7 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_AddBytes(int32_t handle, const unsigned 
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_HexDigest(char* output, int32_t maxChars, int32_t handle) {
     Sha3Slot& slot = frame_begin()->workspace.sha3;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
+    if (!handle_is_live(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
     SecretBytes<kHashMaxDigestLen> digest;
     const std::size_t len = sha3_final(&slot.state.sha3, digest.bytes, digest.size());
     secure_wipe_obj(slot);
@@ -44,7 +44,7 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_HexDigest(char* output, int32_t maxChars
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_LengthInBytes(int32_t handle) {
     Sha3Slot& slot = frame_begin()->workspace.sha3;
-    if (!slot_handle_ok(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
+    if (!handle_is_live(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
     return frame_length(static_cast<int32_t>(slot.state.sha3.digest_len));
 }
 

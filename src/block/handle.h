@@ -9,6 +9,12 @@
 // that make a stale or foreign handle unlikely to match, not secrets.
 uint32_t NewContextHandle() noexcept;
 
+// True when `handle`, as a caller passed it, is the live handle `stored` of a
+// family's slot. Never true for 0: a slot with no open context stores 0.
+inline bool handle_is_live(uint32_t stored, int32_t handle) noexcept {
+    return handle != 0 && static_cast<uint32_t>(handle) == stored;
+}
+
 // The calling thread's generator x := x * 214013 + 2531011 (mod 2^32).
 // thread_rand returns bits 16 to 30 of the new state (0 to 32767);
 // thread_rand_seed sets the state.
