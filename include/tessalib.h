@@ -1064,6 +1064,151 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char *output, int32_t dkL
  * -INTERNAL_ERROR as PBE_Scrypt. Framed. */
 TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char *output, int32_t maxChars, int32_t dkLen, const char *password, const char *saltHex, int32_t N, int32_t r, int32_t p);
 
+/* ------------------------------------------------------------------------ */
+/* RNG_: random keys, nonces and numbers; seed files; tests; the prompt       */
+/* ------------------------------------------------------------------------ */
+/*
+ * Every random byte comes from the calling thread's HMAC_DRBG (SP 800-90A)
+ * over HMAC-SHA-512, instantiated at the thread's first request and reseeded
+ * from a process-wide entropy accumulator: 32 pools, each a running SHA-512,
+ * fed with small measurements of the system (the time, a tick count, memory,
+ * disk and power statistics) that most exports take at entry, and drained on
+ * the Fortuna schedule (pool i at every 2^i-th reseed), at most once per
+ * 100 ms unless a state has made 2^30 steps. Instantiation also mixes in a
+ * digest of user and machine information, a nonce (first time and process,
+ * serial number), 48 bytes of the operating system's generator
+ * (getrandom(), or the system-preferred generator of Windows) and, where the
+ * processor has them, RDRAND/RDSEED words (any vendor's processor that
+ * reports them). A health check runs when the library loads (the load fails
+ * when it fails) and before every instantiation; every request ends with a
+ * continuous test. In a child process made by fork() a thread's state is
+ * made afresh before its first output, so parent and child never share
+ * numbers.
+ *
+ * A failing generator is fatal, never a result: the key, nonce, number,
+ * prompt and seed-file functions report "RNG failed continuous testing"
+ * (event 0xC0001F48; see "Fatal-error reporting options") and end the process
+ * with exit status 1. No zeros or stale bytes are ever returned as random.
+ *
+ * At most 65536 bytes per key, nonce or prompt request (PRNG_ERR_TOOBIG).
+ * The key, nonce and prompt functions return POSITIVE codes; the seed-file
+ * functions, RNG_Test and RNG_TestDRBGVS negated ones. Every RNG_ function is
+ * framed. Any number of threads may call them at once; each thread has its
+ * own generator state.
+ */
+#define RNG_STRENGTH_112             0x00
+#define RNG_STRENGTH_128             0x01
+#define RNG_STRENGTH_192             0x02
+#define RNG_STRENGTH_256             0x03
+#define RNG_OPT_NO_CPU_RNG           0x80000   /* RNG_Initialize: never use RDRAND/RDSEED again */
+#define RNG_OPT_DRBGVS_GENERATE_FIRST 0x10000  /* RNG_TestDRBGVS: generate, then reseed */
+#define RNG_OPT_CONSOLE_PROMPT       0x100000  /* prompt on the console, not in a dialog */
+
+/* RNG_KeyBytes: fills output[0..outputLen) with random bytes; seed (seedLen
+ * bytes, NULL or 0 for none) is passed to the generator as additional input
+ * (the first 64 bytes in the generate step, all of it in a reseed the request
+ * makes). Returns 0 (outputLen 0 writes nothing), or POSITIVE:
+ * BAD_PARAM_ERROR for a NULL output or outputLen < 0, PRNG_ERR_TOOBIG above
+ * 65536, BAD_PARAM_ERROR for a seed with a negative seedLen. Framed; takes a
+ * slow and a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_KeyBytes(unsigned char *output, int32_t outputLen, const unsigned char *seed, int32_t seedLen);
+
+/* RNG_KeyHex: nBytes random bytes as upper-case hex in output (maxChars
+ * characters plus a NUL); a short output keeps the whole byte pairs that fit,
+ * without an error. Returns 0, or POSITIVE: NULL_ERROR for a NULL output or
+ * maxChars < 1, BAD_PARAM_ERROR for nBytes < 1, PRNG_ERR_TOOBIG for nBytes
+ * above 65536, BAD_PARAM_ERROR for a seed with a negative seedLen,
+ * MEMORY_ERROR when the buffer cannot be had. Framed. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_KeyHex(char *output, int32_t maxChars, int32_t nBytes, const unsigned char *seed, int32_t seedLen);
+
+/* RNG_NonceData, RNG_NonceDataHex: RNG_KeyBytes and RNG_KeyHex without the
+ * seed and without the slow entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_NonceData(unsigned char *output, int32_t outputLen);
+TESSALIB_API int32_t TESSALIB_CALL RNG_NonceDataHex(char *output, int32_t maxChars, int32_t nBytes);
+
+/* RNG_Number: a random number in [lower, upper] (signed), every value equally
+ * likely; upper <= lower returns lower without drawing. The full range
+ * (INT32_MIN, INT32_MAX) gives every 32-bit value. Value class: nothing is
+ * recorded. Framed; takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_Number(int32_t lower, int32_t upper);
+
+/* RNG_Initialize: instantiates the thread's generator if it is not yet;
+ * options RNG_OPT_NO_CPU_RNG switches RDRAND/RDSEED off for the rest of the
+ * process. With a seedFile name, updates that seed file (creating it when it
+ * does not exist) and returns that result as RNG_UpdateSeedFile does. Without
+ * one (NULL or empty), returns what the processor offers: 1 RDRAND, 2 RDSEED,
+ * 3 both, or -PRNG_ERR_NOTAVAIL for neither or switched off. A negative
+ * result is recorded. Framed; fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_Initialize(const char *seedFile, int32_t options);
+
+/* RNG_MakeSeedFile: asks the user for keyboard entropy (the prompt of
+ * RNG_BytesWithPrompt with prompt and options) and writes a new seed file of
+ * 128 random bytes (created with owner read/write permission only, 0600 on
+ * Linux). Returns 0 or NEGATIVE: -BAD_PARAM_ERROR for a NULL or empty name,
+ * -PRNG_ERR_FILE_CREATE, -PRNG_ERR_FILE_LOCK (another holder kept the lock
+ * through 10 attempts 1 s apart), -PRNG_ERR_FILE_WRITE (also when the flush
+ * to disk or the close fails). The file is locked before it is truncated.
+ * Framed; slow entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_MakeSeedFile(const char *seedFile, const char *prompt, int32_t options);
+
+/* RNG_UpdateSeedFile: mixes the first 128 bytes of an existing seed file
+ * (zeros for the rest of a shorter file) and the time into the thread's
+ * generator and replaces them with 128 new bytes; the rest of a longer file
+ * is left as it is. The file is locked (its first 128 bytes, exclusively)
+ * while it is used. Returns 0 or NEGATIVE: -BAD_PARAM_ERROR for a NULL or
+ * empty name, -PRNG_ERR_FILE_OPEN when it cannot be opened,
+ * -PRNG_ERR_FILE_LOCK (nothing was mixed in), -PRNG_ERR_FILE_WRITE. Framed;
+ * fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_UpdateSeedFile(const char *seedFile);
+
+/* RNG_Test: the generator's health check, then the FIPS 140-2 statistical
+ * tests (monobit, poker, runs, long runs) on 20,000 bits of the thread's
+ * generator. With a reportFile name (NULL or empty: none) the report is
+ * written there in text mode (created or truncated). Returns 0 when all four
+ * passed, 1 when one failed (recorded as the last error), or NEGATIVE:
+ * -PRNG_ERR_CATASTROPHIC for a failed health check, -PRNG_ERR_FILE_CREATE.
+ * Framed; two slow entropy samples. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_Test(const char *reportFile);
+
+/* RNG_TestDRBGVS: HMAC_DRBG (HMAC-SHA-512) on caller inputs in the manner of
+ * the NIST CAVP DRBG validation tests: instantiate (entropyInput, nonce,
+ * personalization), reseed (entropyInputReseed, additionalInputReseed),
+ * generate with additionalInput1, generate with additionalInput2; with
+ * RNG_OPT_DRBGVS_GENERATE_FIRST the first generate comes before the reseed.
+ * The inputs are hex (NULL or empty: none; characters that are not hex digits
+ * are skipped). Each generate makes (returnedBits + 7) / 8 bytes; the second
+ * is written in lower-case hex, at most maxChars characters (whole bytes) and
+ * a NUL. Returns the characters written; query mode (NULL output or
+ * maxChars < 1) returns 2 x the bytes. Errors (negative): -BAD_PARAM_ERROR
+ * for returnedBits < 1, -MEMORY_ERROR when the inputs or the output cannot be
+ * buffered. A private state is used and wiped; no entropy is involved.
+ * Framed. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_TestDRBGVS(char *output, int32_t maxChars, int32_t returnedBits, const char *entropyInput, const char *nonce, const char *personalization, const char *additionalInput1, const char *entropyInputReseed, const char *additionalInputReseed, const char *additionalInput2, int32_t options);
+
+/* RNG_BytesWithPrompt: asks the user to type (and, in the dialog, to move
+ * the mouse and click) until the strength of options is reached (low four
+ * bits: RNG_STRENGTH_112/128/192/256), hashes what was typed and when, and
+ * fills output[0..outputLen) from the generator with that digest as
+ * additional input. The dialog (Windows: dialog resource 101 with a progress
+ * bar, returns when OK is pressed) or, with RNG_OPT_CONSOLE_PROMPT, the
+ * console: prompt (or a default text) is printed, then the percentage before
+ * each key; each key that differs from the one before counts 0.75 bits; keys
+ * are read without echo from the terminal, or as bytes from standard input
+ * when that is not a terminal. The end of input or a read error ends the
+ * prompt early (with what was gathered). On Linux the dialog form is the
+ * console prompt when standard input is a terminal and otherwise runs no
+ * prompt at all, as Windows does when the dialog cannot be created. Waits
+ * 500 ms first. Returns 0, or POSITIVE: BAD_PARAM_ERROR for a NULL output or
+ * outputLen < 0, PRNG_ERR_TOOBIG above 65536 (before any prompt). Framed;
+ * slow entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_BytesWithPrompt(unsigned char *output, int32_t outputLen, const char *prompt, int32_t options);
+
+/* RNG_HexWithPrompt: as RNG_BytesWithPrompt for nBytes bytes written as
+ * upper-case hex as RNG_KeyHex does. Returns 0, or POSITIVE: NULL_ERROR for a
+ * NULL output or maxChars < 1, BAD_PARAM_ERROR for nBytes < 1,
+ * PRNG_ERR_TOOBIG above 65536, MEMORY_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL RNG_HexWithPrompt(char *output, int32_t maxChars, int32_t nBytes, const char *prompt, int32_t options);
+
 #ifdef __cplusplus
 }
 #endif

@@ -9,6 +9,7 @@
 constexpr uint32_t kEventPowerUpFailed = 0xC0001F40u;
 constexpr uint32_t kEventIntegrityFailed = 0xC0001F41u;
 constexpr uint32_t kEventRngHealthFailed = 0xC0001F42u;
+constexpr uint32_t kEventRngContinuousFailed = 0xC0001F48u;
 constexpr uint32_t kEventAllocFailed = 0xC000029Au;
 
 // Largest path of the error log file, in characters (the buffer holds one more).

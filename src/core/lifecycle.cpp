@@ -3,6 +3,8 @@
 #include "core/fatal.h"
 #include "core/thread_blocks.h"
 #include "platform/platform.h"
+#include "rng/accumulator.h"
+#include "rng/generator.h"
 #include "rng/stir.h"
 
 namespace {
@@ -15,7 +17,7 @@ void* module_handle() noexcept { return g_module; }
 
 bool SelfIntegrityTest() noexcept { return true; }
 bool PowerUpTestsPass() noexcept { return true; }
-bool RngHealthCheckPasses() noexcept { return true; }
+bool RngHealthCheckPasses() noexcept { return RngHealthCheck(2) == 0; }
 
 bool ModuleProcessAttach(void* moduleHandle) noexcept {
     g_module = moduleHandle;
@@ -53,13 +55,18 @@ bool ModuleThreadAttach() noexcept {
 
 void ModuleThreadDetach(void* block) noexcept {
     // A thread that never had a block of its own (or ran on the shared
-    // fallback block) leaves nothing to free. A block is wiped whole when it
-    // is freed, its generator state with it.
-    thread_block_release(static_cast<ThreadState*>(block));
+    // fallback block) leaves nothing to free, and no block is made for it.
+    // Its waiting entropy samples reach the pools, and its generator leaves
+    // the live instances if it was instantiated; the block, generator state
+    // and all, is wiped when it is freed.
+    ThreadState* ts = static_cast<ThreadState*>(block);
+    if (ts != nullptr && ts != fallback_state()) rng_thread_end(&ts->workspace.rng);
+    thread_block_release(ts);
 }
 
 void ModuleProcessDetach() noexcept {
     if (!g_attached) return;
+    entropy_wipe();
     thread_slot_close();
     g_attached = false;
     plat::lock_destroy();

@@ -10,8 +10,8 @@
 // false is returned: the load must fail.
 bool ModuleProcessAttach(void* moduleHandle) noexcept;
 
-// Process detach: frees the calling thread's block and every registered
-// block, then releases the slot and the lock.
+// Process detach: wipes the entropy accumulator, frees the calling thread's
+// block and every registered block, then releases the slot and the lock.
 void ModuleProcessDetach() noexcept;
 
 // Thread attach: gives the calling thread its block and its first entropy
@@ -30,8 +30,9 @@ bool module_is_attached() noexcept;
 void* module_handle() noexcept;
 
 // The load-time checks, in the order process attach runs them; a check that
-// returns false fails the load with its fatal report. None is built yet:
-// each of these passes without checking anything.
+// returns false fails the load with its fatal report. The integrity test and
+// the power-up tests are not built yet and pass without checking anything;
+// the random generator's health check runs at level 2.
 bool SelfIntegrityTest() noexcept;
 bool PowerUpTestsPass() noexcept;
 bool RngHealthCheckPasses() noexcept;

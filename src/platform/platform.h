@@ -71,6 +71,99 @@ bool local_time_now(std::tm* out) noexcept;
 // An identifier of the calling thread.
 uint32_t thread_id() noexcept;
 
+// --- Entropy sources of the random generator --------------------------------
+// The system time and the tick count at the resolution of the system's tick
+// (a few milliseconds), which is what the Windows calls they stand for give
+// and costs a few nanoseconds: the entropy sample at the entry of most
+// exports reads them.
+uint64_t system_time_coarse_100ns() noexcept;
+uint32_t tick_ms_coarse() noexcept;
+// The 56-byte memory status record (length 56, load, then the totals and
+// availability of physical memory, page file and virtual memory as 64-bit
+// little-endian numbers).
+void memory_status(uint8_t record[56]) noexcept;
+// The 12-byte power status record; false when the system reports no power
+// supply at all (the event is then skipped).
+bool power_status(uint8_t record[12]) noexcept;
+// Free clusters (blocks) of the current drive (file system); false on failure.
+bool free_clusters(uint32_t* count) noexcept;
+// The user name / machine name into out (room bytes), NUL-terminated; returns
+// the count of bytes including the NUL, 0 on failure.
+std::size_t user_name(char* out, std::size_t room) noexcept;
+std::size_t machine_name(char* out, std::size_t room) noexcept;
+// The volume serial number of the current drive; false on failure.
+bool volume_serial(uint32_t* serial) noexcept;
+// The value of an environment variable, null when it is not set.
+const char* env_value(const char* name) noexcept;
+// The process id.
+uint32_t process_id() noexcept;
+// Fills out with n bytes (at most 256) from the operating system's random
+// generator; false when it cannot.
+bool os_random(uint8_t* out, std::size_t n) noexcept;
+// A number that changes in a child process after fork() (0 where there is
+// no fork). A generator state made under one number is made afresh under
+// another, so that parent and child never repeat each other's output.
+uint32_t fork_generation() noexcept;
+// Sleeps the calling thread.
+void sleep_ms(uint32_t ms) noexcept;
+
+// --- Seed files ------------------------------------------------------------
+// A file opened for reading and writing in binary mode (a descriptor or a
+// handle), or kNoFile.
+using FileHandle = intptr_t;
+constexpr FileHandle kNoFile = -1;
+// Opens name for reading and writing. With create, a missing file is
+// created (owner read and write only, 0600); an existing one is never
+// truncated here. kNoFile on failure.
+FileHandle seed_file_open(const char* name, bool create) noexcept;
+// One attempt at an exclusive lock on the first `len` bytes, failing at
+// once when another holder has it. The lock belongs to this open file, so
+// it excludes other threads of the same process too.
+bool seed_file_try_lock(FileHandle f, uint32_t len) noexcept;
+void seed_file_unlock(FileHandle f, uint32_t len) noexcept;
+// Reads up to len bytes from offset 0; returns the count read (0 on error).
+std::size_t seed_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept;
+// Cuts the file to 0 bytes; false on failure.
+bool seed_file_truncate(FileHandle f) noexcept;
+// Writes len bytes at offset 0; returns the count written.
+std::size_t seed_file_write(FileHandle f, const uint8_t* data, std::size_t len) noexcept;
+// Flushes the file to the disk and closes it; false when either fails.
+bool seed_file_close(FileHandle f, bool flush) noexcept;
+
+// --- Keyboard-entropy prompt -------------------------------------------------
+// What the prompt loops report the user's input to (the random generator's
+// prompt keeps the credits and the hash).
+class PromptSink {
+public:
+    // A key went down or up; scan is bits 16 to 31 of the key message's lParam.
+    // Returns true when the key was credited.
+    virtual bool key(uint32_t scan, bool down) noexcept = 0;
+    // The mouse moved (move) or its left button went down, at a screen point.
+    virtual bool mouse(int32_t x, int32_t y, bool move) noexcept = 0;
+    // The credit reached so far, in whole bits, and whether the target is met.
+    virtual int32_t credit_bits() const noexcept = 0;
+    virtual bool reached() const noexcept = 0;
+
+protected:
+    ~PromptSink() = default;
+};
+// The keyboard-entropy dialog: runs the dialog loop on the calling thread
+// until the user presses OK. Returns kDialogDone, kDialogCannotCreate (no
+// interaction happened) or, on systems without dialogs but with a terminal,
+// kDialogUseConsole. cursor receives the cursor position taken before the
+// dialog opens (0, 0 where there is none).
+enum DialogResult { kDialogDone = 1, kDialogCannotCreate = 0, kDialogUseConsole = -1 };
+void cursor_position(int32_t cursor[2]) noexcept;
+int prompt_dialog(PromptSink* sink, int32_t target, const char* prompt) noexcept;
+// The console: reads one key without echo. Returns the key's code, or -1 at
+// the end of input or on a read error. console_begin/console_end bracket the
+// reads (terminal settings are changed and restored there).
+bool console_begin() noexcept;
+int32_t console_read_key() noexcept;
+void console_end() noexcept;
+// Writes text to the console (standard output) and flushes it.
+void console_write(const char* text) noexcept;
+
 // --- Short path names ------------------------------------------------------
 // The short (8.3) form of a UTF-16 path, as GetShortPathNameW does: with
 // out == nullptr or a too-small cap, returns the size needed in UTF-16 units

@@ -1,13 +1,22 @@
 // POSIX implementation of the platform layer (Linux).
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <pwd.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
+#include <sys/sysinfo.h>
 #include <syslog.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +31,38 @@ pthread_key_t g_key;
 bool g_key_valid = false;
 pthread_mutex_t g_lock;
 uint32_t g_start_ms = 0;
+std::atomic<uint32_t> g_fork_generation{0};
+
+// Around fork(): the module lock is taken so that the child never inherits
+// it held by a thread that does not exist there; the child counts one more
+// generation, which makes its generator states start afresh.
+void before_fork() {
+    if (module_is_attached()) plat::lock_enter();
+}
+void after_fork_parent() {
+    if (module_is_attached()) plat::lock_leave();
+}
+void after_fork_child() {
+    g_fork_generation.fetch_add(1, std::memory_order_relaxed);
+    if (module_is_attached()) plat::lock_leave();
+}
+
+// The console prompt's input: the terminal (with its settings saved) or
+// standard input.
+int g_console_fd = -1;
+bool g_console_tty = false;
+struct termios g_console_saved;
+
+// Reads a small text file into out; false when it cannot be read.
+bool read_small_file(const char* path, char* out, std::size_t room) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const ssize_t n = read(fd, out, room - 1);
+    close(fd);
+    if (n <= 0) return false;
+    out[n] = '\0';
+    return true;
+}
 
 // Default location of the options file; TESSALIB_OPTIONS_FILE overrides it.
 constexpr const char* kOptionsFile = "/etc/tessalib/options";
@@ -236,6 +277,263 @@ uint32_t short_path(const uint16_t* path, uint16_t* out, uint32_t cap, uint32_t*
 
 [[noreturn]] void exit_process(int status) noexcept { std::_Exit(status); }
 
+uint64_t system_time_coarse_100ns() noexcept {
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    return (static_cast<uint64_t>(ts.tv_sec) + 11644473600ull) * 10000000ull +
+           static_cast<uint64_t>(ts.tv_nsec) / 100u;
+}
+
+uint32_t tick_ms_coarse() noexcept {
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+void memory_status(uint8_t record[56]) noexcept {
+    struct sysinfo si;
+    std::memset(record, 0, 56);
+    if (sysinfo(&si) != 0) return;
+    const uint64_t unit = si.mem_unit == 0 ? 1 : si.mem_unit;
+    const uint64_t phys_total = si.totalram * unit, phys_free = (si.freeram + si.bufferram) * unit;
+    const uint64_t swap_total = si.totalswap * unit, swap_free = si.freeswap * unit;
+    const uint32_t load = phys_total == 0 ? 0 : static_cast<uint32_t>(100 - phys_free * 100 / phys_total);
+    // The user address space of a 64-bit process, less the memory in use.
+    const uint64_t virt_total = 0x00007FFFFFFE0000ull;
+    const uint64_t fields[6] = {phys_total, phys_free, phys_total + swap_total, phys_free + swap_free,
+                                virt_total, virt_total - (phys_total - phys_free)};
+    const uint32_t head[2] = {56, load};
+    for (int i = 0; i < 2; ++i)
+        for (int b = 0; b < 4; ++b) record[i * 4 + b] = static_cast<uint8_t>(head[i] >> (8 * b));
+    for (int i = 0; i < 6; ++i)
+        for (int b = 0; b < 8; ++b) record[8 + i * 8 + b] = static_cast<uint8_t>(fields[i] >> (8 * b));
+}
+
+bool power_status(uint8_t record[12]) noexcept {
+    // AC line (0 off, 1 on, 255 unknown), battery flag (128 none), battery
+    // percent (255 unknown), reserved, then two 32-bit life times (unknown).
+    std::memset(record, 0, 12);
+    record[0] = 255;
+    record[1] = 128;
+    record[2] = 255;
+    std::memset(record + 4, 0xFF, 8);
+    DIR* dir = opendir("/sys/class/power_supply");
+    if (dir == nullptr) return false;
+    bool any = false;
+    while (struct dirent* e = readdir(dir)) {
+        if (e->d_name[0] == '.') continue;
+        any = true;
+        char path[512], text[64];
+        std::snprintf(path, sizeof path, "/sys/class/power_supply/%s/type", e->d_name);
+        if (!read_small_file(path, text, sizeof text)) continue;
+        if (std::strncmp(text, "Mains", 5) == 0) {
+            std::snprintf(path, sizeof path, "/sys/class/power_supply/%s/online", e->d_name);
+            if (read_small_file(path, text, sizeof text)) record[0] = text[0] == '1' ? 1 : 0;
+        } else if (std::strncmp(text, "Battery", 7) == 0) {
+            record[1] = 0;
+            std::snprintf(path, sizeof path, "/sys/class/power_supply/%s/capacity", e->d_name);
+            if (read_small_file(path, text, sizeof text)) record[2] = static_cast<uint8_t>(std::atoi(text));
+        }
+    }
+    closedir(dir);
+    return any;
+}
+
+bool free_clusters(uint32_t* count) noexcept {
+    struct statvfs st;
+    if (statvfs(".", &st) != 0) return false;
+    *count = static_cast<uint32_t>(st.f_bavail);
+    return true;
+}
+
+namespace {
+std::size_t copy_name(const char* name, char* out, std::size_t room) {
+    if (room == 0) return 0;
+    std::size_t n = std::strlen(name);
+    if (n >= room) n = room - 1;
+    std::memcpy(out, name, n);
+    out[n] = '\0';
+    return n + 1;
+}
+}  // namespace
+
+std::size_t user_name(char* out, std::size_t room) noexcept {
+    struct passwd pw;
+    struct passwd* found = nullptr;
+    char buf[1024];
+    if (getpwuid_r(getuid(), &pw, buf, sizeof buf, &found) != 0 || found == nullptr) return 0;
+    return copy_name(found->pw_name, out, room);
+}
+
+std::size_t machine_name(char* out, std::size_t room) noexcept {
+    char name[256];
+    if (gethostname(name, sizeof name) != 0) return 0;
+    name[sizeof name - 1] = '\0';
+    return copy_name(name, out, room);
+}
+
+bool volume_serial(uint32_t* serial) noexcept {
+    struct statvfs st;
+    if (statvfs(".", &st) != 0) return false;
+    *serial = static_cast<uint32_t>(st.f_fsid);
+    return true;
+}
+
+const char* env_value(const char* name) noexcept { return std::getenv(name); }
+
+uint32_t process_id() noexcept { return static_cast<uint32_t>(getpid()); }
+
+bool os_random(uint8_t* out, std::size_t n) noexcept {
+    if (n > 256) return false;
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = getrandom(out + got, n - got, 0);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        got += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+uint32_t fork_generation() noexcept { return g_fork_generation.load(std::memory_order_relaxed); }
+
+void sleep_ms(uint32_t ms) noexcept {
+    struct timespec ts;
+    ts.tv_sec = ms / 1000;
+    ts.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+FileHandle seed_file_open(const char* name, bool create) noexcept {
+    const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
+    int fd;
+    do {
+        fd = open(name, flags, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return kNoFile;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return kNoFile;
+    }
+    return fd;
+}
+
+namespace {
+bool ofd_lock(int fd, short type, uint32_t len) {
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = static_cast<off_t>(len);
+    int rc;
+    do {
+        rc = fcntl(fd, F_OFD_SETLK, &fl);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+}  // namespace
+
+bool seed_file_try_lock(FileHandle f, uint32_t len) noexcept {
+    return ofd_lock(static_cast<int>(f), F_WRLCK, len);
+}
+
+void seed_file_unlock(FileHandle f, uint32_t len) noexcept { ofd_lock(static_cast<int>(f), F_UNLCK, len); }
+
+std::size_t seed_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
+    std::size_t got = 0;
+    while (got < len) {
+        const ssize_t r = pread(static_cast<int>(f), out + got, len - got, static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    return got;
+}
+
+bool seed_file_truncate(FileHandle f) noexcept { return ftruncate(static_cast<int>(f), 0) == 0; }
+
+std::size_t seed_file_write(FileHandle f, const uint8_t* data, std::size_t len) noexcept {
+    std::size_t put = 0;
+    while (put < len) {
+        const ssize_t r = pwrite(static_cast<int>(f), data + put, len - put, static_cast<off_t>(put));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        put += static_cast<std::size_t>(r);
+    }
+    return put;
+}
+
+bool seed_file_close(FileHandle f, bool flush) noexcept {
+    bool ok = true;
+    if (flush && fsync(static_cast<int>(f)) != 0) ok = false;
+    if (close(static_cast<int>(f)) != 0) ok = false;
+    return ok;
+}
+
+void cursor_position(int32_t cursor[2]) noexcept {
+    cursor[0] = 0;
+    cursor[1] = 0;
+}
+
+int prompt_dialog(PromptSink* /*sink*/, int32_t /*target*/, const char* /*prompt*/) noexcept {
+    // No dialogs here: the console prompt stands in when there is a terminal.
+    return isatty(STDIN_FILENO) ? kDialogUseConsole : kDialogCannotCreate;
+}
+
+bool console_begin() noexcept {
+    g_console_tty = false;
+    g_console_fd = STDIN_FILENO;
+    if (!isatty(STDIN_FILENO)) return true;
+    const int fd = open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return true;  // read standard input as it is
+    struct termios raw;
+    if (tcgetattr(fd, &g_console_saved) != 0) {
+        close(fd);
+        return true;
+    }
+    raw = g_console_saved;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    if (tcsetattr(fd, TCSAFLUSH, &raw) != 0) {
+        close(fd);
+        return true;
+    }
+    g_console_fd = fd;
+    g_console_tty = true;
+    return true;
+}
+
+int32_t console_read_key() noexcept {
+    unsigned char c;
+    for (;;) {
+        const ssize_t r = read(g_console_fd, &c, 1);
+        if (r == 1) return c;
+        if (r < 0 && errno == EINTR) continue;
+        return -1;  // end of input or a read error
+    }
+}
+
+void console_end() noexcept {
+    if (g_console_tty) {
+        tcsetattr(g_console_fd, TCSAFLUSH, &g_console_saved);
+        close(g_console_fd);
+    }
+    g_console_tty = false;
+    g_console_fd = -1;
+}
+
+void console_write(const char* text) noexcept {
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
 }  // namespace plat
 
 // Module notifications. A shared object cannot refuse to load: when a
@@ -243,6 +541,7 @@ uint32_t short_path(const uint16_t* path, uint16_t* out, uint32_t cap, uint32_t*
 // with status 1, so that no export can run on a module that failed its checks.
 __attribute__((constructor)) static void tessalib_process_attach() {
     g_start_ms = plat::tick_ms();
+    pthread_atfork(before_fork, after_fork_parent, after_fork_child);
     if (!ModuleProcessAttach(nullptr)) plat::exit_process(1);
 }
 

@@ -1,7 +1,32 @@
-// The thread's random generator state.
+// The thread's random generator state (the last slot of the workspace).
 #pragma once
 #include <cstdint>
 
+struct EntropyAccumulator;
+
+// Fast entropy samples taken by this thread and not yet added to the pools:
+// they are added a batch at a time, so that the common path of an export's
+// sample takes no lock. The memory-status checksum is read again at most once
+// per tick of the system clock.
+constexpr uint32_t kStirBatch = 32;
+struct RngStirBatch {
+    uint32_t count;           // samples waiting
+    uint32_t memory_tick;     // tick count when memory_sum was read
+    uint64_t memory_sum;      // StatusChecksum64 of the memory status record
+    uint32_t memory_valid;    // memory_sum has been read
+    uint64_t fast_count;      // stirs taken, by mode (read by the tests)
+    uint64_t slow_count;
+    uint32_t time_low[kStirBatch];
+    uint32_t tick[kStirBatch];
+    uint64_t memory[kStirBatch];
+};
+
 struct RngState {
-    uint32_t reserved;
+    uint8_t K[64];               // HMAC_DRBG key
+    uint8_t V[64];               // HMAC_DRBG value
+    uint32_t reseedCounter;      // 0: not instantiated
+    uint8_t lastTestValue[8];    // what the next output is compared with
+    EntropyAccumulator* accumulator;  // set on first use
+    uint32_t forkGeneration;     // the process generation the state was made in
+    RngStirBatch stir;
 };
