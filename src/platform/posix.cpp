@@ -44,7 +44,9 @@ void after_fork_parent() {
 }
 void after_fork_child() {
     g_fork_generation.fetch_add(1, std::memory_order_relaxed);
-    if (module_is_attached()) plat::lock_leave();
+    // The lock is held by the parent's thread, which the child does not
+    // have: the child's only thread starts with a fresh one.
+    if (module_is_attached()) plat::lock_init();
 }
 
 // The console prompt's input: the terminal (with its settings saved) or

@@ -76,7 +76,15 @@ std::vector<Record> read_vector_file(const std::string& path) {
             cur.line = lineno;
             open = true;
         }
-        cur.fields[trim(line.substr(0, eq))] = trim(line.substr(eq + 1));
+        // A name repeated in one block (the two AdditionalInput lines of a
+        // DRBG vector) keeps each value: the second is "Name#2", and so on.
+        std::string name = trim(line.substr(0, eq));
+        if (cur.fields.count(name) != 0) {
+            int n = 2;
+            while (cur.fields.count(name + "#" + std::to_string(n)) != 0) ++n;
+            name += "#" + std::to_string(n);
+        }
+        cur.fields[name] = trim(line.substr(eq + 1));
     }
     close_block();
     return out;

@@ -10,7 +10,8 @@
 namespace tv {
 
 struct Record {
-    std::map<std::string, std::string> fields;   // this block's "Name = value" lines
+    std::map<std::string, std::string> fields;   // this block's "Name = value" lines (a repeated
+                                                 // name: "Name", "Name#2", ...)
     std::map<std::string, std::string> headers;  // the section headers in force
     int line = 0;                                // line number of the block's first field
 
