@@ -74,6 +74,26 @@ cases=$(cat <<'EOF'
 1 | ^tessa help: cannot write to standard output: No space left on device$ | | tessa --help >/dev/full
 1 | ^tessa hash: cannot write to standard output: No space left on device$ | | tessa hash --help >/dev/full
 1 | ^tessa hash: cannot write to standard output: No space left on device$ | | tessa hash "$work/abc.txt" "$work/abc.txt" >/dev/full
+# tessa rand: keys, nonces, numbers, seed files and the statistical test.
+0 | | ^[0-9A-F]{64}$ | tessa rand key 32
+0 | | ^[0-9A-F]{32}$ | tessa rand nonce 16
+0 | | ^[0-9A-F]{8}$ | tessa rand key 4 --seed 00112233
+0 | | ^[5-7]$ | tessa rand number 5 7
+0 | | ^-?[0-9]+$ | tessa rand number -2147483648 2147483647
+0 | | ^ok$ | tessa rand key 16 --out "$work/key.bin" && test $(wc -c <"$work/key.bin") -eq 16 && echo ok
+0 | | ^ok$ | tessa rand init "$work/seed" && test $(wc -c <"$work/seed") -eq 128 && tessa rand update-seed "$work/seed" && echo ok
+0 | | ^processor generator: | tessa rand init
+0 | | ^FIPS 140-2 tests [a-zA-Z]+$ | tessa rand test --report "$work/report.txt" ; test -s "$work/report.txt"
+0 | | ^ok$ | printf 'ab%.0s' $(seq 100) | tessa rand make-seed "$work/made" --console --strength 112 >/dev/null && test $(wc -c <"$work/made") -eq 128 && echo ok
+2 | ^tessa rand: the number of bytes must be 1 to 65536: 65537 | | tessa rand key 65537
+2 | ^tessa rand: the number of bytes must be 1 to 65536: 0 | | tessa rand nonce 0
+2 | ^tessa rand: --seed is not whole bytes of hex | | tessa rand key 8 --seed 123
+2 | ^tessa rand: UPPER is below LOWER | | tessa rand number 9 3
+2 | ^tessa rand: LOWER and UPPER must be 32-bit numbers | | tessa rand number 0 2147483648
+2 | ^tessa rand: unknown action: dice | | tessa rand dice
+1 | ^tessa rand: PRNG: Cannot open input file \(PRNG_ERR_FILE_OPEN\)$ | | tessa rand update-seed "$work/no-seed"
+1 | ^tessa rand: PRNG: Cannot create output file \(PRNG_ERR_FILE_CREATE\)$ | | tessa rand init "$dir/missing/seed"
+1 | ^tessa rand: cannot write to standard output: No space left on device$ | | tessa rand key 8 >/dev/full
 # An option without its value is bad usage, not an absent option.
 2 | ^tessa hash: --alg needs a value \(see tessa hash --help\)$ | | tessa hash --alg
 2 | ^tessa hex: --text needs a value | | tessa hex --text
