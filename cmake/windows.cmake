@@ -19,12 +19,12 @@ target_link_options(tessalib PRIVATE
   -static                       # libgcc, libstdc++, winpthreads: static
   -Wl,--exclude-libs,ALL        # export nothing that comes from an archive
   -Wl,--no-undefined)
-target_link_libraries(tessalib PRIVATE advapi32 user32 kernel32)
+target_link_libraries(tessalib PRIVATE advapi32 user32 comctl32 bcrypt kernel32)
 
 # The internal static library is made after this file is read: give it the
 # same system libraries once the directory is complete.
 function(tessalib_windows_static_setup)
-  target_link_libraries(tessalib_static PUBLIC advapi32 user32 kernel32)
+  target_link_libraries(tessalib_static PUBLIC advapi32 user32 comctl32 bcrypt kernel32)
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL tessalib_windows_static_setup)
 

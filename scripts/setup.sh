@@ -17,7 +17,7 @@ declare -A needs=(
   [asan]="libgtest-dev libssl-dev"
   [fuzz]="clang libclang-rt-dev"
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64
-             libz-mingw-w64-dev googletest wine wine64 dpkg-dev xz-utils"
+             libz-mingw-w64-dev googletest wine wine64 dpkg-dev xz-utils xvfb"
   [bench]="libbenchmark-dev libssl-dev python3"
 )
 all_parts=(library release asan fuzz windows bench)

@@ -5,7 +5,10 @@
 #      the static Zstandard library (scripts/setup-windows-deps.sh);
 #   2. configures and builds build/windows with cmake/toolchain-mingw64.cmake;
 #   3. runs engine_tests.exe, api_tests.exe and the dynamic-loading example
-#      under Wine, in a Wine prefix of its own inside build/windows;
+#      under Wine, in a Wine prefix of its own inside build/windows, with no
+#      display (so no window can wait for a user, and the keyboard-entropy
+#      dialog cannot be created); then the dialog's own cases once more on a
+#      virtual X display (Xvfb), where they drive the real dialog;
 #   4. checks the DLL's export table against include/tessalib.h and that it
 #      imports Windows system DLLs only.
 # Exits nonzero when any step fails, and prints how long it took.
@@ -31,7 +34,7 @@ find_wine() {
 }
 tools_ok() {
   local t
-  for t in cmake ninja $triple-g++-posix $triple-gcc-posix $triple-windres $triple-windmc $triple-objdump; do
+  for t in cmake ninja $triple-g++-posix $triple-gcc-posix $triple-windres $triple-windmc $triple-objdump Xvfb; do
     command -v "$t" >/dev/null || return 1
   done
   find_wine >/dev/null && [[ -d /usr/src/googletest ]]
@@ -64,7 +67,11 @@ export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-stop_wine() { [[ -n $wineserver ]] && "$wineserver" -k >/dev/null 2>&1 || true; }
+xvfb_pid=""
+stop_wine() {
+  [[ -n $wineserver ]] && "$wineserver" -k >/dev/null 2>&1 || true
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+}
 trap stop_wine EXIT
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
   say "creating the Wine prefix"
@@ -83,8 +90,25 @@ run() {  # name, program, arguments...
   fi
 }
 run engine_tests engine_tests.exe --gtest_brief=1
-run api_tests api_tests.exe --gtest_brief=1
+TESSALIB_TEST_DIALOG=none run api_tests api_tests.exe --gtest_brief=1
 run dynload_example dynload_example.exe Tessalib.dll
+
+# The keyboard-entropy dialog on a virtual display of our own (the first free
+# display number from 90 up).
+display_no=90
+while [[ -e /tmp/.X11-unix/X$display_no || -e /tmp/.X$display_no-lock ]]; do display_no=$((display_no + 1)); done
+Xvfb ":$display_no" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display_no ]] && break; sleep 0.1; done
+if [[ -e /tmp/.X11-unix/X$display_no ]]; then
+  DISPLAY=":$display_no" TESSALIB_TEST_DIALOG=display \
+    run prompt_dialog api_tests.exe --gtest_brief=1 --gtest_filter='WindowsPrompt.*'
+else
+  say "Xvfb did not start on :$display_no"
+  failures+=("prompt_dialog")
+fi
+kill "$xvfb_pid" 2>/dev/null || true
+xvfb_pid=""
 
 # --- 4. The DLL's exports and imports --------------------------------------
 scripts/check-exports.sh "$dll" || failures+=("exports")

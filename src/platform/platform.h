@@ -88,7 +88,8 @@ bool power_status(uint8_t record[12]) noexcept;
 // Free clusters (blocks) of the current drive (file system); false on failure.
 bool free_clusters(uint32_t* count) noexcept;
 // The user name / machine name into out (room bytes), NUL-terminated; returns
-// the count of bytes including the NUL, 0 on failure.
+// the count the system reports (for the user name including the NUL, for the
+// machine name without it), 0 on failure.
 std::size_t user_name(char* out, std::size_t room) noexcept;
 std::size_t machine_name(char* out, std::size_t room) noexcept;
 // The volume serial number of the current drive; false on failure.

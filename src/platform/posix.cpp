@@ -372,7 +372,8 @@ std::size_t machine_name(char* out, std::size_t room) noexcept {
     char name[256];
     if (gethostname(name, sizeof name) != 0) return 0;
     name[sizeof name - 1] = '\0';
-    return copy_name(name, out, room);
+    const std::size_t n = copy_name(name, out, room);
+    return n == 0 ? 0 : n - 1;
 }
 
 bool volume_serial(uint32_t* serial) noexcept {

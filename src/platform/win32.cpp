@@ -8,7 +8,10 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+#include <bcrypt.h>
+#include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -30,6 +33,39 @@ constexpr const char* kOptionsKey = "Software\\Quorvane\\Tessaly\\Options";
 constexpr REGSAM kOptionsAccess = 0x20019;
 
 constexpr const char* kEventSource = "Tessalib";
+
+// The keyboard-entropy dialog (resource 101) and its controls.
+constexpr int kPromptDialog = 101;
+constexpr int kPromptProgress = 1000;
+constexpr int kPromptText = 1001;
+constexpr int kPromptOk = 1;
+constexpr int kPromptClickMe = 2;
+
+// The console prompt's input and its saved mode.
+HANDLE g_console_in = nullptr;
+DWORD g_console_mode = 0;
+bool g_console_is_console = false;
+
+// The dialog procedure: "Click me!" hides itself; "OK" destroys the dialog and
+// clears the caller's handle, whose location came with WM_INITDIALOG.
+INT_PTR CALLBACK prompt_dialog_proc(HWND dlg, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrA(dlg, DWLP_USER, lparam);
+        return FALSE;  // the caller sets the focus
+    }
+    if (msg != WM_COMMAND) return FALSE;
+    if (LOWORD(wparam) == kPromptClickMe) {
+        ShowWindow(GetDlgItem(dlg, kPromptClickMe), SW_HIDE);
+        return TRUE;
+    }
+    if (LOWORD(wparam) == kPromptOk && HIWORD(wparam) == BN_CLICKED) {
+        HWND* handle = reinterpret_cast<HWND*>(GetWindowLongPtrA(dlg, DWLP_USER));
+        DestroyWindow(dlg);
+        if (handle != nullptr) *handle = nullptr;
+        return TRUE;
+    }
+    return FALSE;
+}
 constexpr UINT kMessageBoxStyle = 0x10;  // MB_OK | MB_ICONERROR
 
 // Copies the file name of `module` (null: the program) into out.
@@ -196,6 +232,216 @@ uint32_t short_path(const uint16_t* path, uint16_t* out, uint32_t cap, uint32_t*
 
 [[noreturn]] void exit_process(int status) noexcept {
     ExitProcess(static_cast<UINT>(status));
+}
+
+uint64_t system_time_coarse_100ns() noexcept { return system_time_100ns(); }
+uint32_t tick_ms_coarse() noexcept { return static_cast<uint32_t>(GetTickCount()); }
+
+void memory_status(uint8_t record[56]) noexcept {
+    static_assert(sizeof(MEMORYSTATUS) == 56, "the 64-bit memory status record");
+    MEMORYSTATUS ms;
+    std::memset(&ms, 0, sizeof ms);
+    ms.dwLength = sizeof ms;
+    GlobalMemoryStatus(&ms);
+    std::memcpy(record, &ms, 56);
+}
+
+bool power_status(uint8_t record[12]) noexcept {
+    static_assert(sizeof(SYSTEM_POWER_STATUS) == 12, "the power status record");
+    SYSTEM_POWER_STATUS ps;
+    if (!GetSystemPowerStatus(&ps)) return false;
+    std::memcpy(record, &ps, 12);
+    return true;
+}
+
+bool free_clusters(uint32_t* count) noexcept {
+    DWORD per_cluster = 0, bytes = 0, free = 0, total = 0;
+    if (!GetDiskFreeSpaceA(nullptr, &per_cluster, &bytes, &free, &total)) return false;
+    *count = free;
+    return true;
+}
+
+std::size_t user_name(char* out, std::size_t room) noexcept {
+    DWORD size = room > 0xFFFF ? 0xFFFFu : static_cast<DWORD>(room);
+    if (!GetUserNameA(out, &size)) return 0;
+    return size;  // with the NUL
+}
+
+std::size_t machine_name(char* out, std::size_t room) noexcept {
+    DWORD size = room > 0xFFFF ? 0xFFFFu : static_cast<DWORD>(room);
+    if (!GetComputerNameA(out, &size)) return 0;
+    return size;  // without the NUL
+}
+
+bool volume_serial(uint32_t* serial) noexcept {
+    DWORD s = 0;
+    if (!GetVolumeInformationA(nullptr, nullptr, 0, &s, nullptr, nullptr, nullptr, 0)) return false;
+    *serial = s;
+    return true;
+}
+
+const char* env_value(const char* name) noexcept { return std::getenv(name); }
+
+uint32_t process_id() noexcept { return static_cast<uint32_t>(GetCurrentProcessId()); }
+
+bool os_random(uint8_t* out, std::size_t n) noexcept {
+    if (n > 256) return false;
+    return BCryptGenRandom(nullptr, out, static_cast<ULONG>(n), BCRYPT_USE_SYSTEM_PREFERRED_RNG) == 0;
+}
+
+uint32_t fork_generation() noexcept { return 0; }
+
+void sleep_ms(uint32_t ms) noexcept { Sleep(ms); }
+
+FileHandle seed_file_open(const char* name, bool create) noexcept {
+    HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return kNoFile;
+    return reinterpret_cast<FileHandle>(h);
+}
+
+bool seed_file_try_lock(FileHandle f, uint32_t len) noexcept {
+    OVERLAPPED ov;
+    std::memset(&ov, 0, sizeof ov);
+    return LockFileEx(reinterpret_cast<HANDLE>(f), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, len, 0,
+                      &ov) != 0;
+}
+
+void seed_file_unlock(FileHandle f, uint32_t len) noexcept {
+    OVERLAPPED ov;
+    std::memset(&ov, 0, sizeof ov);
+    UnlockFileEx(reinterpret_cast<HANDLE>(f), 0, len, 0, &ov);
+}
+
+std::size_t seed_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
+    HANDLE h = reinterpret_cast<HANDLE>(f);
+    if (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return 0;
+    std::size_t got = 0;
+    while (got < len) {
+        DWORD n = 0;
+        if (!ReadFile(h, out + got, static_cast<DWORD>(len - got), &n, nullptr) || n == 0) break;
+        got += n;
+    }
+    return got;
+}
+
+bool seed_file_truncate(FileHandle f) noexcept {
+    HANDLE h = reinterpret_cast<HANDLE>(f);
+    return SetFilePointer(h, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER && SetEndOfFile(h) != 0;
+}
+
+std::size_t seed_file_write(FileHandle f, const uint8_t* data, std::size_t len) noexcept {
+    HANDLE h = reinterpret_cast<HANDLE>(f);
+    if (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return 0;
+    std::size_t put = 0;
+    while (put < len) {
+        DWORD n = 0;
+        if (!WriteFile(h, data + put, static_cast<DWORD>(len - put), &n, nullptr) || n == 0) break;
+        put += n;
+    }
+    return put;
+}
+
+bool seed_file_close(FileHandle f, bool flush) noexcept {
+    HANDLE h = reinterpret_cast<HANDLE>(f);
+    bool ok = true;
+    if (flush && !FlushFileBuffers(h)) ok = false;
+    if (!CloseHandle(h)) ok = false;
+    return ok;
+}
+
+void cursor_position(int32_t cursor[2]) noexcept {
+    POINT pt = {0, 0};
+    GetCursorPos(&pt);
+    cursor[0] = pt.x;
+    cursor[1] = pt.y;
+}
+
+int prompt_dialog(PromptSink* sink, int32_t target, const char* prompt) noexcept {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    HINSTANCE module = g_module != nullptr ? g_module : GetModuleHandleA(nullptr);
+    HWND dlg = nullptr;
+    dlg = CreateDialogParamA(module, MAKEINTRESOURCEA(kPromptDialog), nullptr, prompt_dialog_proc,
+                             reinterpret_cast<LPARAM>(&dlg));
+    if (dlg == nullptr) return kDialogCannotCreate;
+    SendDlgItemMessageA(dlg, kPromptProgress, PBM_SETRANGE32, 0, static_cast<LPARAM>(target));
+    if (prompt != nullptr && prompt[0] != '\0') SetDlgItemTextA(dlg, kPromptText, prompt);
+    char caption[32];
+    std::snprintf(caption, sizeof caption, "%d bits", static_cast<int>(target));
+    SetWindowTextA(dlg, caption);
+    EnableWindow(dlg, TRUE);
+    SetFocus(GetDlgItem(dlg, kPromptClickMe));
+
+    MSG msg;
+    BOOL got = 0;
+    while (dlg != nullptr && (got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+        bool credited = false, taken = false;
+        if (!sink->reached()) {
+            switch (msg.message) {
+                case WM_KEYDOWN:
+                case WM_KEYUP:
+                    credited = sink->key(static_cast<uint32_t>(msg.lParam) >> 16, msg.message == WM_KEYDOWN);
+                    taken = true;
+                    break;
+                case WM_MOUSEMOVE:
+                case WM_LBUTTONDOWN: {
+                    POINT pt = {static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+                    ClientToScreen(msg.hwnd, &pt);
+                    credited = sink->mouse(pt.x, pt.y, msg.message == WM_MOUSEMOVE);
+                    break;
+                }
+                default:
+                    break;
+            }
+            if (credited) {
+                SendDlgItemMessageA(dlg, kPromptProgress, PBM_SETPOS, static_cast<WPARAM>(sink->credit_bits()), 0);
+                if (sink->reached()) {
+                    EnableWindow(GetDlgItem(dlg, kPromptOk), TRUE);
+                    ShowWindow(GetDlgItem(dlg, kPromptClickMe), SW_HIDE);
+                    SetFocus(GetDlgItem(dlg, kPromptOk));
+                    MessageBeep(0xFFFFFFFF);
+                }
+            }
+        }
+        if (taken) continue;
+        if (!IsDialogMessageA(dlg, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    // A WM_QUIT meant for the caller's own loop is handed back to it.
+    if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+    if (dlg != nullptr) DestroyWindow(dlg);
+    return kDialogDone;
+}
+
+bool console_begin() noexcept {
+    g_console_in = GetStdHandle(STD_INPUT_HANDLE);
+    g_console_is_console = g_console_in != nullptr && g_console_in != INVALID_HANDLE_VALUE &&
+                           GetConsoleMode(g_console_in, &g_console_mode) != 0;
+    if (g_console_is_console)
+        SetConsoleMode(g_console_in, g_console_mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT | ENABLE_LINE_INPUT));
+    return true;
+}
+
+int32_t console_read_key() noexcept {
+    if (g_console_in == nullptr || g_console_in == INVALID_HANDLE_VALUE) return -1;
+    unsigned char c = 0;
+    DWORD n = 0;
+    if (!ReadFile(g_console_in, &c, 1, &n, nullptr) || n != 1) return -1;
+    return c;
+}
+
+void console_end() noexcept {
+    if (g_console_is_console) SetConsoleMode(g_console_in, g_console_mode);
+    g_console_is_console = false;
+    g_console_in = nullptr;
+}
+
+void console_write(const char* text) noexcept {
+    std::fputs(text, stdout);
+    std::fflush(stdout);
 }
 
 }  // namespace plat
