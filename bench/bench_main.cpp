@@ -5,6 +5,8 @@
 //       tput/<impl>/<row>/<message bytes>     bytes per second
 //       kdf/<impl>/<row>                      time per derivation
 //       tiny/<impl>/<row>                     calls per second
+//       rng/<impl>/<row>                      random bytes: calls per second
+//       threads/ours/<row>/real_time/threads:N  calls per second of N threads
 //     with <impl> "ours" or "openssl". Each benchmark also reports
 //     time-stamp-counter ticks per byte (tsc_per_byte) or per call
 //     (tsc_per_call). OPENSSL_ia32cap in the environment governs which
@@ -107,6 +109,27 @@ void register_calls(const char* group, const std::vector<bench::CallRow>& rows, 
     }
 }
 
+// Each thread row with one and with two threads calling at once; calls per
+// second are the total over the threads in wall-clock time.
+void register_threads(const std::vector<bench::CallRow>& rows) {
+    for (const bench::CallRow& row : rows) {
+        const std::string name = std::string("threads/ours/") + row.name;
+        const OpFactory factory = row.ours;
+        const std::size_t len = row.len;
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [factory, len](benchmark::State& state) {
+                                         uint64_t ticks = 0;
+                                         if (!run_loop(state, factory(), len, ticks)) return;
+                                         state.counters["calls_per_second"] = benchmark::Counter(
+                                             static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+                                     })
+            ->Unit(benchmark::kNanosecond)
+            ->UseRealTime()
+            ->Threads(1)
+            ->Threads(2);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,6 +148,8 @@ int main(int argc, char** argv) {
     register_throughput();
     register_calls("kdf", bench::kdf_rows(), benchmark::kMillisecond);
     register_calls("tiny", bench::tiny_rows(), benchmark::kNanosecond);
+    register_calls("rng", bench::rng_rows(), benchmark::kNanosecond);
+    register_threads(bench::thread_rows());
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

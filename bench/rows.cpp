@@ -8,7 +8,9 @@
 #include <openssl/kdf.h>
 #include <openssl/params.h>
 #include <openssl/provider.h>
+#include <openssl/rand.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -240,6 +242,56 @@ const std::vector<CallRow>& tiny_rows() {
              });
          },
          nullptr},
+    };
+    return rows;
+}
+
+// n random bytes from OpenSSL's public generator.
+OpFactory ossl_rand() {
+    return [] {
+        return Op([](uint8_t* out, const uint8_t*, std::size_t len) -> std::size_t {
+            return RAND_bytes(out, static_cast<int>(len)) == 1 ? len : 0;
+        });
+    };
+}
+
+OpFactory ours_key() {
+    return [] {
+        return Op([](uint8_t* out, const uint8_t*, std::size_t len) {
+            return ok_length(RNG_KeyBytes(out, static_cast<int32_t>(len), nullptr, 0), len);
+        });
+    };
+}
+
+const std::vector<CallRow>& rng_rows() {
+    static const std::vector<CallRow> rows{
+        {"RNG_KeyBytes-32B", 32, ours_key(), ossl_rand()},
+        {"RNG_KeyBytes-64KiB", 65536, ours_key(), ossl_rand()},
+        // A number in a range that is not a power of two: RNG_Number against
+        // four bytes of RAND_bytes.
+        {"RNG_Number-1-1000", 4,
+         [] {
+             return Op([](uint8_t* out, const uint8_t*, std::size_t) -> std::size_t {
+                 const int32_t v = RNG_Number(1, 1000);
+                 std::memcpy(out, &v, 4);
+                 return v >= 1 && v <= 1000 ? 4 : 0;
+             });
+         },
+         ossl_rand()},
+    };
+    return rows;
+}
+
+const std::vector<CallRow>& thread_rows() {
+    static const std::vector<CallRow> rows{
+        {"frame-stir-CNV_HexStrFromBytes-1B", 1,
+         [] {
+             return Op([](uint8_t* out, const uint8_t* in, std::size_t len) -> std::size_t {
+                 return positive(CNV_HexStrFromBytes(reinterpret_cast<char*>(out), 2, in, static_cast<int32_t>(len)));
+             });
+         },
+         nullptr},
+        {"SHA-256-16B", 16, ours_hash(HASH_ALG_SHA256), nullptr},
     };
     return rows;
 }

@@ -40,6 +40,12 @@ struct CallRow {
 const std::vector<Row>& throughput_rows();
 const std::vector<CallRow>& kdf_rows();
 const std::vector<CallRow>& tiny_rows();
+// Random numbers: the library's generator against OpenSSL's RAND_bytes. Their
+// outputs are random, so --verify leaves them out.
+const std::vector<CallRow>& rng_rows();
+// Calls measured with one and with two threads calling at once (the library
+// only): how the per-call cost scales when threads share the library.
+const std::vector<CallRow>& thread_rows();
 
 // Message sizes of the throughput rows.
 inline const std::vector<std::size_t>& message_sizes() {

@@ -101,6 +101,9 @@ Xvfb ":$display_no" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display_no ]] && break; sleep 0.1; done
 if [[ -e /tmp/.X11-unix/X$display_no ]]; then
+  # Wine picks its display driver when its desktop starts: restart it.
+  [[ -n $wineserver ]] && "$wineserver" -k >/dev/null 2>&1 || true
+  [[ -n $wineserver ]] && "$wineserver" -w >/dev/null 2>&1 || true
   DISPLAY=":$display_no" TESSALIB_TEST_DIALOG=display \
     run prompt_dialog api_tests.exe --gtest_brief=1 --gtest_filter='WindowsPrompt.*'
 else

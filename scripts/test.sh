@@ -11,6 +11,10 @@
 #            example and tessa suites, the export list check, an install check
 #   asan     the same suites built with AddressSanitizer and UndefinedBehavior-
 #            Sanitizer in build/asan
+#   tsan     the suites that use threads (thread blocks, last errors and
+#            contexts per thread, the random generator's threads and a stress
+#            run of stirs, draws and thread ends) built with ThreadSanitizer in
+#            build/tsan
 #   fuzz     the libFuzzer targets of the text decoders, for a bounded time
 #            (scripts/fuzz.sh)
 #   windows  the Windows DLL cross-built with mingw-w64, its suites run under
@@ -29,7 +33,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 start=$(date +%s)
-all_stages=(release asan fuzz windows)
+all_stages=(release asan tsan fuzz windows)
 
 say() { printf 'test.sh: %s\n' "$*"; }
 step() { printf '\n=== %s (%ds)\n' "$1" $(($(date +%s) - start)); }
@@ -77,6 +81,23 @@ stage_asan() {
   require_tools cmake ninja c++
   build_tree build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALIB_SANITIZE=ON
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 run_suites build/asan
+}
+
+# The cases that run threads, by suite.
+tsan_engine_cases='ThreadState.*:ThreadTable.*:RngThreads.*'
+tsan_api_cases='LastError.IsPerThread:BlockContexts.HandlesAreRefusedInOtherThreads:MacApi.HandlesBelongToTheirThread'
+stage_tsan() {
+  require_tools cmake ninja c++ setarch
+  cmake -S . -B build/tsan -G Ninja -DBUILD_TESTING=ON -DTESSALIB_ORACLE_TESTS=OFF -DTESSALIB_TOOLS=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALIB_THREAD_SANITIZE=ON >/dev/null ||
+    stage_fails "configuring build/tsan failed (the CMake error above says why)"
+  cmake --build build/tsan -j "$jobs" --target engine_tests api_tests || stage_fails "building build/tsan failed"
+  # ThreadSanitizer needs the address layout it expects: no randomisation.
+  local tsan="setarch $(uname -m) -R env TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1"
+  $tsan build/tsan/tests/engine_tests --gtest_brief=1 --gtest_filter="$tsan_engine_cases" ||
+    stage_fails "ThreadSanitizer found a race (or a case failed) in engine_tests"
+  $tsan build/tsan/tests/api_tests --gtest_brief=1 --gtest_filter="$tsan_api_cases" ||
+    stage_fails "ThreadSanitizer found a race (or a case failed) in api_tests"
 }
 
 stage_fuzz() {

@@ -104,6 +104,12 @@ std::string expected_report(const tu::Bytes& sample, const Stats& s, Verdicts* v
     const std::string hex = tu::to_hex(sample);
     for (std::size_t i = 0; i < hex.size(); i += 50) r += hex.substr(i, 50) + "\n";
     r += std::string(50, '*') + "\n";
+#if defined(_WIN32)
+    // The report is a text file: its line ends are the system's.
+    std::string crlf;
+    for (char ch : r) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    r = crlf;
+#endif
     return r;
 }
 

@@ -180,3 +180,33 @@ TEST(RngFatal, AFailingGeneratorEndsTheProcessWithItsReport) {
 }
 
 #endif
+
+// Stirs, draws, numbers and threads that end, all at once (the ThreadSanitizer
+// stage runs this).
+TEST(RngThreads, StressOfStirsDrawsAndThreadEnds) {
+    std::vector<std::thread> workers;
+    std::atomic<int> failures{0};
+    for (int w = 0; w < 4; ++w) {
+        workers.emplace_back([w, &failures] {
+            for (int round = 0; round < 8; ++round) {
+                std::thread short_lived([&failures] {
+                    uint8_t key[24];
+                    if (RNG_KeyBytes(key, sizeof key, key, 8) != 0) failures++;
+                    if (RNG_Number(1, 6) < 1) failures++;
+                });
+                for (int i = 0; i < 300; ++i) {
+                    char hex[8];
+                    const uint8_t b[2] = {static_cast<uint8_t>(w), static_cast<uint8_t>(i)};
+                    CNV_HexStrFromBytes(hex, 4, b, 2);
+                    if (i % 50 == 0) {
+                        uint8_t nonce[12];
+                        if (RNG_NonceData(nonce, sizeof nonce) != 0) failures++;
+                    }
+                }
+                short_lived.join();
+            }
+        });
+    }
+    for (auto& t : workers) t.join();
+    EXPECT_EQ(failures.load(), 0);
+}
