@@ -48,8 +48,9 @@ bool ModuleThreadAttach() noexcept {
     if (!g_attached) return false;
     ThreadState* block = thread_block_own();
     if (block == nullptr) return false;
-    // The thread's first entropy sample.
-    RngStir(&block->workspace.rng, RNG_STIR_FAST);
+    // The thread's first entropy sample (straight into the pools: the new
+    // block stays zero-filled).
+    rng_stir_thread_start();
     return true;
 }
 

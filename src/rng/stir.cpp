@@ -66,15 +66,19 @@ void system_events(RngState* st, bool with_cpu) noexcept {
     if (word != 0) add_u32(kSourceCpu, word);
 }
 
+void fast_events_now() noexcept {
+    add_u32(kSourceTime, static_cast<uint32_t>(plat::system_time_coarse_100ns()));
+    add_u32(kSourceTick, plat::tick_ms_coarse());
+    add_u64(kSourceMemory, memory_checksum());
+}
+
 void stir_fast(RngState* st) noexcept {
-    const uint32_t time_low = static_cast<uint32_t>(plat::system_time_coarse_100ns());
-    const uint32_t tick = plat::tick_ms_coarse();
     if (is_shared(st)) {
-        add_u32(kSourceTime, time_low);
-        add_u32(kSourceTick, tick);
-        add_u64(kSourceMemory, memory_checksum());
+        fast_events_now();
         return;
     }
+    const uint32_t time_low = static_cast<uint32_t>(plat::system_time_coarse_100ns());
+    const uint32_t tick = plat::tick_ms_coarse();
     RngStirBatch& b = st->stir;
     b.fast_count += 1;
     // The memory status changes slowly; it is read once per clock tick.
@@ -108,6 +112,8 @@ void rng_stir_flush(RngState* st) noexcept {
 }
 
 void rng_stir_system_events(RngState* st) noexcept { system_events(st, false); }
+
+void rng_stir_thread_start() noexcept { fast_events_now(); }
 
 void RngStir(RngState* st, int mode) noexcept {
     if (mode == RNG_STIR_SLOW) {

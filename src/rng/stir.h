@@ -19,6 +19,10 @@ enum RngStirMode { RNG_STIR_FAST = 0, RNG_STIR_SLOW = 1 };
 // use and the word is not zero.
 void RngStir(RngState* state, int mode) noexcept;
 
+// The fast sample of a thread's start: straight into the pools, leaving the
+// thread's new block as it was made (zero-filled).
+void rng_stir_thread_start() noexcept;
+
 // Adds the thread's waiting fast samples to the pools now.
 void rng_stir_flush(RngState* state) noexcept;
 
