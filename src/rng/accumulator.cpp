@@ -39,24 +39,27 @@ void ensure_ready_locked() noexcept {
 // Hashes one event record into a pool (its lock held): the source id, the
 // length byte, the data. Most records fit the pool's waiting block and are
 // only copied.
-void absorb_locked(EntropyPool* p, uint32_t source, const uint8_t* data, std::size_t len) noexcept {
+inline void absorb_locked(EntropyPool* p, uint32_t source, const uint8_t* data, std::size_t len) noexcept {
     if (len > kEventMaxData) len = kEventMaxData;
-    uint8_t record[2 + kEventMaxData];
-    record[0] = static_cast<uint8_t>(source);
-    record[1] = static_cast<uint8_t>(len);
-    std::memcpy(record + 2, data, len);
     const std::size_t n = len + 2;
+    p->byteCount += static_cast<uint32_t>(n);
     Sha512State* st = &p->sha;
     if (st->buf_len + n < kSha512BlockLen) {
-        std::memcpy(st->buf + st->buf_len, record, n);
+        uint8_t* at = st->buf + st->buf_len;
+        at[0] = static_cast<uint8_t>(source);
+        at[1] = static_cast<uint8_t>(len);
+        std::memcpy(at + 2, data, len);
         st->buf_len += static_cast<uint32_t>(n);
         const uint64_t before = st->total_lo;
         st->total_lo += n;
         if (st->total_lo < before) ++st->total_hi;
-    } else {
-        sha512_update(st, record, n);
+        return;
     }
-    p->byteCount += static_cast<uint32_t>(n);
+    uint8_t record[2 + kEventMaxData];
+    record[0] = static_cast<uint8_t>(source);
+    record[1] = static_cast<uint8_t>(len);
+    std::memcpy(record + 2, data, len);
+    sha512_update(st, record, n);
     secure_wipe(record, n);
 }
 
