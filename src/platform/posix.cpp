@@ -203,20 +203,31 @@ void message_box(const char* message, const char* caption) noexcept {
     }
 }
 
-uint64_t system_time_100ns() noexcept {
+}  // namespace plat
+
+namespace {
+// A clock as 100 ns units since 1601 (11644473600 seconds lie between
+// 1601-01-01 and 1970-01-01) and as milliseconds.
+uint64_t clock_100ns_since_1601(clockid_t clock) {
     struct timespec ts;
-    clock_gettime(CLOCK_REALTIME, &ts);
-    // 11644473600 seconds lie between 1601-01-01 and 1970-01-01.
+    clock_gettime(clock, &ts);
     return (static_cast<uint64_t>(ts.tv_sec) + 11644473600ull) * 10000000ull +
            static_cast<uint64_t>(ts.tv_nsec) / 100u;
 }
-
-uint32_t tick_ms() noexcept {
+uint32_t clock_ms(clockid_t clock) {
     struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
+    clock_gettime(clock, &ts);
     return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
                                  static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
 }
+}  // namespace
+
+namespace plat {
+
+uint64_t system_time_100ns() noexcept { return clock_100ns_since_1601(CLOCK_REALTIME); }
+uint32_t tick_ms() noexcept { return clock_ms(CLOCK_MONOTONIC); }
+uint64_t system_time_coarse_100ns() noexcept { return clock_100ns_since_1601(CLOCK_REALTIME_COARSE); }
+uint32_t tick_ms_coarse() noexcept { return clock_ms(CLOCK_MONOTONIC_COARSE); }
 
 uint32_t ms_since_start() noexcept { return tick_ms() - g_start_ms; }
 
@@ -278,20 +289,6 @@ uint32_t short_path(const uint16_t* path, uint16_t* out, uint32_t cap, uint32_t*
 }
 
 [[noreturn]] void exit_process(int status) noexcept { std::_Exit(status); }
-
-uint64_t system_time_coarse_100ns() noexcept {
-    struct timespec ts;
-    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
-    return (static_cast<uint64_t>(ts.tv_sec) + 11644473600ull) * 10000000ull +
-           static_cast<uint64_t>(ts.tv_nsec) / 100u;
-}
-
-uint32_t tick_ms_coarse() noexcept {
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
-}
 
 void memory_status(uint8_t record[56]) noexcept {
     struct sysinfo si;
@@ -448,28 +445,29 @@ bool seed_file_try_lock(FileHandle f, uint32_t len) noexcept {
 
 void seed_file_unlock(FileHandle f, uint32_t len) noexcept { ofd_lock(static_cast<int>(f), F_UNLCK, len); }
 
-std::size_t seed_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
-    std::size_t got = 0;
-    while (got < len) {
-        const ssize_t r = pread(static_cast<int>(f), out + got, len - got, static_cast<off_t>(got));
+namespace {
+// Reads or writes len bytes from offset 0; returns the count moved.
+std::size_t transfer_at_zero(int fd, uint8_t* buf, std::size_t len, bool write) {
+    std::size_t done = 0;
+    while (done < len) {
+        const off_t at = static_cast<off_t>(done);
+        const ssize_t r = write ? pwrite(fd, buf + done, len - done, at) : pread(fd, buf + done, len - done, at);
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) break;
-        got += static_cast<std::size_t>(r);
+        done += static_cast<std::size_t>(r);
     }
-    return got;
+    return done;
+}
+}  // namespace
+
+std::size_t seed_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
+    return transfer_at_zero(static_cast<int>(f), out, len, false);
 }
 
 bool seed_file_truncate(FileHandle f) noexcept { return ftruncate(static_cast<int>(f), 0) == 0; }
 
 std::size_t seed_file_write(FileHandle f, const uint8_t* data, std::size_t len) noexcept {
-    std::size_t put = 0;
-    while (put < len) {
-        const ssize_t r = pwrite(static_cast<int>(f), data + put, len - put, static_cast<off_t>(put));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        put += static_cast<std::size_t>(r);
-    }
-    return put;
+    return transfer_at_zero(static_cast<int>(f), const_cast<uint8_t*>(data), len, true);
 }
 
 bool seed_file_close(FileHandle f, bool flush) noexcept {

@@ -313,16 +313,23 @@ void seed_file_unlock(FileHandle f, uint32_t len) noexcept {
     UnlockFileEx(reinterpret_cast<HANDLE>(f), 0, len, 0, &ov);
 }
 
-std::size_t seed_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
+// Reads or writes len bytes from offset 0; returns the count moved.
+std::size_t seed_file_transfer(FileHandle f, uint8_t* buf, std::size_t len, bool write) noexcept {
     HANDLE h = reinterpret_cast<HANDLE>(f);
     if (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return 0;
-    std::size_t got = 0;
-    while (got < len) {
+    std::size_t done = 0;
+    while (done < len) {
         DWORD n = 0;
-        if (!ReadFile(h, out + got, static_cast<DWORD>(len - got), &n, nullptr) || n == 0) break;
-        got += n;
+        const DWORD want = static_cast<DWORD>(len - done);
+        const BOOL ok = write ? WriteFile(h, buf + done, want, &n, nullptr) : ReadFile(h, buf + done, want, &n, nullptr);
+        if (!ok || n == 0) break;
+        done += n;
     }
-    return got;
+    return done;
+}
+
+std::size_t seed_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
+    return seed_file_transfer(f, out, len, false);
 }
 
 bool seed_file_truncate(FileHandle f) noexcept {
@@ -331,15 +338,7 @@ bool seed_file_truncate(FileHandle f) noexcept {
 }
 
 std::size_t seed_file_write(FileHandle f, const uint8_t* data, std::size_t len) noexcept {
-    HANDLE h = reinterpret_cast<HANDLE>(f);
-    if (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return 0;
-    std::size_t put = 0;
-    while (put < len) {
-        DWORD n = 0;
-        if (!WriteFile(h, data + put, static_cast<DWORD>(len - put), &n, nullptr) || n == 0) break;
-        put += n;
-    }
-    return put;
+    return seed_file_transfer(f, const_cast<uint8_t*>(data), len, true);
 }
 
 bool seed_file_close(FileHandle f, bool flush) noexcept {

@@ -189,4 +189,11 @@ std::size_t entropy_reseed_locked(uint8_t out[kReseedMaxBytes]) noexcept {
     return n;
 }
 
+std::size_t entropy_reseed_if_due(uint32_t reseed_counter, uint8_t out[kReseedMaxBytes]) noexcept {
+    plat::lock_enter();
+    const std::size_t got = entropy_reseed_due_locked(reseed_counter) ? entropy_reseed_locked(out) : 0;
+    plat::lock_leave();
+    return got;
+}
+
 void entropy_wipe() noexcept { secure_wipe_obj(g_acc); }

@@ -78,6 +78,10 @@ std::size_t entropy_reseed_locked(uint8_t out[kReseedMaxBytes]) noexcept;
 // Drains pool i into digest (64 bytes).
 void entropy_drain_locked(uint32_t i, uint8_t digest[kSha512DigestLen]) noexcept;
 
+// Takes the lock: when entropy_reseed_due_locked(reseed_counter), an
+// accumulator reseed into out; returns its length, 0 when none was due.
+std::size_t entropy_reseed_if_due(uint32_t reseed_counter, uint8_t out[kReseedMaxBytes]) noexcept;
+
 // Process detach: the whole accumulator is set to zero.
 void entropy_wipe() noexcept;
 

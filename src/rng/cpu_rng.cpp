@@ -18,19 +18,15 @@ int32_t cpu_rng_probe() noexcept {
     return caps == 0 ? -1 : caps;
 }
 
+// The register is zeroed first: a failed instruction leaves it as it was.
 uint32_t cpu_rdrand32() noexcept {
     uint32_t v = 0;
-    unsigned char ok;
-    __asm__ volatile("rdrand %0; setc %1" : "=r"(v), "=qm"(ok) : : "cc");
-    (void)ok;
+    __asm__ volatile("rdrand %0" : "+r"(v) : : "cc");
     return v;
 }
-
 uint32_t cpu_rdseed32() noexcept {
     uint32_t v = 0;
-    unsigned char ok;
-    __asm__ volatile("rdseed %0; setc %1" : "=r"(v), "=qm"(ok) : : "cc");
-    (void)ok;
+    __asm__ volatile("rdseed %0" : "+r"(v) : : "cc");
     return v;
 }
 

@@ -73,10 +73,7 @@ int32_t generate_owned(RngState* st, uint8_t* out, std::size_t n, const uint8_t*
     }
     rng_stir_flush(st);
     SecretBytes<kReseedMaxBytes> pools;
-    std::size_t got = 0;
-    plat::lock_enter();
-    if (entropy_reseed_due_locked(st->reseedCounter)) got = entropy_reseed_locked(pools.bytes);
-    plat::lock_leave();
+    const std::size_t got = entropy_reseed_if_due(st->reseedCounter, pools.bytes);
     if (got != 0) {
         const ByteSpan seed[2] = {{pools.bytes, got}, {add, add_len}};
         drbg_reseed(st, seed, 2);

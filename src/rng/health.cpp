@@ -75,10 +75,7 @@ bool level2(RngState* st) noexcept {
     RngStir(st, RNG_STIR_FAST);
     rng_stir_flush(st);
     SecretBytes<kReseedMaxBytes> pools;
-    std::size_t got = 0;
-    plat::lock_enter();
-    if (entropy_reseed_due_locked(st->reseedCounter)) got = entropy_reseed_locked(pools.bytes);
-    plat::lock_leave();
+    const std::size_t got = entropy_reseed_if_due(st->reseedCounter, pools.bytes);
     if (got == 0) return false;
     const ByteSpan seed{pools.bytes, got};
     drbg_reseed(st, &seed, 1);

@@ -81,63 +81,62 @@ bool wait_for(pid_t pid, int ms, int* status) {
     _exit(rc == 0 && restored ? 0 : 1);
 }
 
+// A child running the prompt with pipes for its standard input and output;
+// in[1] and out[0] are the parent's ends.
+struct PipedPrompt {
+    int in[2] = {-1, -1}, out[2] = {-1, -1};
+    pid_t pid = -1;
+    bool start() {
+        if (pipe(in) != 0 || pipe(out) != 0) return false;
+        std::fflush(nullptr);  // nothing of ours is left in the child's buffers
+        pid = fork();
+        if (pid < 0) return false;
+        if (pid == 0) {
+            dup2(in[0], STDIN_FILENO);
+            dup2(out[1], STDOUT_FILENO);
+            close(in[1]);
+            close(out[0]);
+            run_prompt(false);
+        }
+        close(in[0]);
+        close(out[1]);
+        return true;
+    }
+};
+
 }  // namespace
 
 TEST(ConsolePrompt, PipeNeeds171AlternatingKeysFor128Bits) {
-    int in[2], out[2];
-    ASSERT_EQ(pipe(in), 0);
-    ASSERT_EQ(pipe(out), 0);
-    std::fflush(nullptr);  // nothing of ours is left in the child's buffers
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(in[0], STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        close(in[1]);
-        close(out[0]);
-        run_prompt(false);
-    }
-    close(in[0]);
-    close(out[1]);
+    PipedPrompt child;
+    ASSERT_TRUE(child.start());
+    const pid_t pid = child.pid;
     int status = 0;
-    ASSERT_TRUE(write_all(in[1], alternating(170)));
+    ASSERT_TRUE(write_all(child.in[1], alternating(170)));
     EXPECT_FALSE(wait_for(pid, 1500, &status)) << "170 keys (127.5 bits) must not reach 128 bits";
     // A repeated key earns nothing.
-    ASSERT_TRUE(write_all(in[1], "bbbb"));
+    ASSERT_TRUE(write_all(child.in[1], "bbbb"));
     EXPECT_FALSE(wait_for(pid, 300, &status));
-    ASSERT_TRUE(write_all(in[1], "a"));  // the 171st credited key
+    ASSERT_TRUE(write_all(child.in[1], "a"));  // the 171st credited key
     ASSERT_TRUE(wait_for(pid, 5000, &status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const std::string shown = drain(out[0], 200);
-    close(in[1]);
-    close(out[0]);
+    const std::string shown = drain(child.out[0], 200);
+    close(child.in[1]);
+    close(child.out[0]);
     EXPECT_EQ(shown.rfind("Type now\n\r0%", 0), 0u) << shown;
     EXPECT_NE(shown.find("\r99%\n"), std::string::npos) << "the last figure is below 100 and ends the line";
     EXPECT_EQ(shown.find("100%"), std::string::npos);
 }
 
 TEST(ConsolePrompt, TheEndOfInputEndsThePrompt) {
-    int in[2], out[2];
-    ASSERT_EQ(pipe(in), 0);
-    ASSERT_EQ(pipe(out), 0);
-    std::fflush(nullptr);  // nothing of ours is left in the child's buffers
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(in[0], STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        close(in[1]);
-        close(out[0]);
-        run_prompt(false);
-    }
-    close(in[0]);
-    close(out[1]);
-    ASSERT_TRUE(write_all(in[1], alternating(10)));
-    close(in[1]);
+    PipedPrompt child;
+    ASSERT_TRUE(child.start());
+    const pid_t pid = child.pid;
+    ASSERT_TRUE(write_all(child.in[1], alternating(10)));
+    close(child.in[1]);
     int status = 0;
     ASSERT_TRUE(wait_for(pid, 5000, &status)) << "the prompt hung at the end of its input";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    close(out[0]);
+    close(child.out[0]);
 }
 
 TEST(ConsolePrompt, ATerminalIsReadKeyByKeyWithoutEcho) {
