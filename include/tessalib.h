@@ -1090,6 +1090,25 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char *output, int32_t maxChars,
  * (event 0xC0001F48; see "Fatal-error reporting options") and end the process
  * with exit status 1. No zeros or stale bytes are ever returned as random.
  *
+ * Behaviour that differs from older releases of this interface, on purpose:
+ *   - Every instantiation mixes in the operating system's generator, so the
+ *     seed is unpredictable with or without RDRAND/RDSEED.
+ *   - RDRAND/RDSEED are used on any processor that reports them; CPUID leaf
+ *     7 is read only when the processor has it.
+ *   - After fork() the child's generator states start afresh before their
+ *     first output.
+ *   - A failing generator ends the process in every function that draws
+ *     (numbers, nonces, seed files and the prompt too), never a result.
+ *   - A thread that ends leaves the count of live generator instances only if
+ *     its generator was instantiated, and the count never goes below zero.
+ *   - Seed files are locked before they are truncated, and a failed flush to
+ *     disk or close is PRNG_ERR_FILE_WRITE.
+ *   - RNG_Number over the whole 32-bit range can return every value.
+ *   - The console prompt ends at the end of its input or on a read error; on
+ *     Windows a WM_QUIT message taken by the dialog's loop is posted again.
+ *   - The entropy pools are set up once per process; RNG_TestDRBGVS has no
+ *     65,536-byte limit and buffers its sizes without ending the process.
+ *
  * At most 65536 bytes per key, nonce or prompt request (PRNG_ERR_TOOBIG).
  * The key, nonce and prompt functions return POSITIVE codes; the seed-file
  * functions, RNG_Test and RNG_TestDRBGVS negated ones. Every RNG_ function is
