@@ -13,11 +13,11 @@ set -euo pipefail
 
 declare -A needs=(
   [library]="build-essential cmake ninja-build pkg-config zlib1g-dev libzstd-dev"
-  [release]="libgtest-dev libssl-dev"
-  [asan]="libgtest-dev libssl-dev"
+  [release]="libgtest-dev libssl-dev python3-cryptography-vectors"
+  [asan]="libgtest-dev libssl-dev python3-cryptography-vectors"
   [fuzz]="clang libclang-rt-dev"
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64
-             libz-mingw-w64-dev googletest wine wine64 dpkg-dev xz-utils"
+             libz-mingw-w64-dev googletest wine wine64 dpkg-dev xz-utils python3-cryptography-vectors"
   [bench]="libbenchmark-dev libssl-dev python3"
 )
 all_parts=(library release asan fuzz windows bench)

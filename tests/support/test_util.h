@@ -21,6 +21,9 @@ inline Bytes bytes_of(const std::string& s) { return Bytes(s.begin(), s.end()); 
 
 // Path of a file in the committed vector folder.
 std::string vector_path(const std::string& relative);
+// Path of a file in the installed pyca/cryptography vector collection
+// (Debian's python3-cryptography-vectors), e.g. "ciphers/AES/GCM/gcmDecrypt128.rsp".
+std::string pyca_vector_path(const std::string& relative);
 // Whole content of a file; throws when it cannot be read.
 std::string read_file(const std::string& path);
 
