@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "aead/aead_stream.h"
 #include "aead/ascon_aead.h"
 #include "aead/chacha20.h"
 #include "aead/chacha20_poly1305.h"
@@ -397,6 +398,51 @@ TEST(AsconAeadEngine, KnownAnswerFiles) {
             ASSERT_EQ(back, zeros) << r.where(kat.file) << ": failed decryption not zeroed";
         }
     }
+}
+
+}  // namespace
+
+// --- The incremental context's message limits ----------------------------------
+
+namespace {
+
+// A message may not pass 2^36 - 32 bytes (GCM) or (2^32 - 1) x 64 bytes
+// (ChaCha20-Poly1305): the call that would is refused and processes nothing.
+// The context is brought near the limit by setting its count.
+TEST(AeadContextEngine, MessageLimits) {
+    const uint8_t key[32] = {1}, nonce[12] = {2};
+    uint8_t in[64] = {3}, out[64];
+    for (uint32_t alg : {AEAD_AES_128_GCM, AEAD_AES_256_GCM, AEAD_CHACHA20_POLY1305}) {
+        AeadContext ctx{};
+        ASSERT_EQ(aead_ctx_init(&ctx, key, alg == AEAD_AES_128_GCM ? 16 : 32, alg), 0);
+        ASSERT_EQ(aead_ctx_set_nonce(&ctx, nonce, 12), 0);
+        ASSERT_EQ(aead_ctx_start_encrypt(&ctx), 0);
+        const bool gcm = alg != AEAD_CHACHA20_POLY1305;
+        uint64_t& count = gcm ? ctx.u.gcm.msg.text_len : ctx.u.chacha.text_len;
+        const uint64_t limit = gcm ? kGcmMaxText : kChaChaPolyMaxText;
+        count = limit - 10;
+        std::memset(out, 0x44, sizeof out);
+        AeadContext saved;
+        std::memcpy(&saved, &ctx, sizeof ctx);
+        EXPECT_EQ(aead_ctx_update(&ctx, out, 64, in, 11), -BAD_LENGTH_ERROR) << alg;
+        EXPECT_EQ(std::memcmp(&saved, &ctx, sizeof ctx), 0) << alg << ": the context changed";
+        EXPECT_EQ(out[0], 0x44);
+        EXPECT_EQ(aead_ctx_update(&ctx, out, 64, in, 10), 0) << alg;
+        EXPECT_EQ(count, limit);
+        EXPECT_EQ(aead_ctx_update(&ctx, out, 64, in, 1), -BAD_LENGTH_ERROR) << alg;
+        EXPECT_EQ(aead_ctx_update(&ctx, out, 64, in, 0), 0) << alg;
+    }
+}
+
+// A context whose algorithm is not 1, 2 or 29 is an internal error.
+TEST(AeadContextEngine, UnknownAlgorithmIsInternalError) {
+    AeadContext ctx{};
+    ctx.algorithm = -1;
+    ctx.stage = kAeadKeyed;
+    const uint8_t nonce[12] = {};
+    EXPECT_EQ(aead_ctx_set_nonce(&ctx, nonce, 12), -INTERNAL_ERROR);
+    EXPECT_EQ(aead_ctx_start_encrypt(&ctx), -INTERNAL_ERROR);
+    EXPECT_EQ(aead_ctx_finish_decrypt(&ctx), -INTERNAL_ERROR);
 }
 
 }  // namespace
