@@ -144,7 +144,7 @@ int32_t aead_ctx_finish_decrypt(AeadContext* ctx) noexcept {
     if (ctx->stage != kAeadDecrypting) return -MISUSE_ERROR;
     uint8_t computed[16];
     finish(ctx, computed);
-    const int match = ct_memeq(computed, ctx->expected_tag, ctx->expected_tag_len);
+    const int match = ct_public(ct_memeq(computed, ctx->expected_tag, ctx->expected_tag_len));
     secure_wipe_obj(computed);
     secure_wipe_obj(ctx->expected_tag);
     ctx->expected_tag_len = 0;

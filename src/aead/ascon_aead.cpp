@@ -142,7 +142,7 @@ int32_t ascon_aead_decrypt(AsconAeadKind kind, const uint8_t key[16], const uint
     rate_load(s, state, p.rate);
     uint8_t computed[16];
     finish(s, p, key, computed);
-    const int match = ct_memeq(computed, tag, kAsconAeadTagLen);
+    const int match = ct_public(ct_memeq(computed, tag, kAsconAeadTagLen));
     if (!match && total != 0) secure_wipe(out_start, total);
     secure_wipe_obj(s);
     secure_wipe_obj(state);

@@ -86,7 +86,7 @@ int32_t chacha20_poly1305_decrypt(const uint8_t key[32], const uint8_t nonce[12]
     chacha_poly_stream_decrypt(&st, nullptr, in, len);
     uint8_t computed[16];
     chacha_poly_stream_finish(&st, computed);
-    const int match = ct_memeq(computed, tag, tag_len < 16 ? tag_len : 16);
+    const int match = ct_public(ct_memeq(computed, tag, tag_len < 16 ? tag_len : 16));
     if (match && out != nullptr) chacha20_stream_xor(&cipher, out, in, len);
     secure_wipe_obj(cipher);
     secure_wipe_obj(computed);

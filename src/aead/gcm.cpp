@@ -112,7 +112,7 @@ int32_t gcm_decrypt(const GcmKey* key, const uint8_t* iv, std::size_t iv_len, co
     hash_aad(key, &w.mac, aad, aad_len);
     ghash_stream_update(&key->ghash, &w.mac, in, len);
     finish_tag(key, &w.mac, w.mask, aad_len, len, w.tag);
-    const int match = ct_memeq(w.tag, tag, tag_len < 16 ? tag_len : 16);
+    const int match = ct_public(ct_memeq(w.tag, tag, tag_len < 16 ? tag_len : 16));
     if (match && out != nullptr) ctr_bytes(key, &w.ctr, out, in, len, w.last);
     secure_wipe_obj(w);
     return match ? 0 : -AUTH_FAIL_ERROR;
