@@ -84,6 +84,17 @@ int write_line(const char* cmd, const std::string& text);
 // any other character or an odd number of digits.
 bool hex_bytes(const std::string& text, Bytes* out);
 
+// The data of a command: --text STRING, --hex HEX, --b64 TEXT, or FILE / -
+// read as raw bytes (--in hex or --in b64 read it as text of that kind);
+// exactly one of them. Returns 0, or the exit status after printing why
+// (text typed on the command line that does not decode is bad usage, 2; a
+// file that does not is bad data, 1).
+int get_data(const char* cmd, const Options& opts, Bytes* data);
+// Writes bytes as --to asks: hex (upper case) or b64 with a line break, raw
+// as they are, text with a line break; to --out FILE or standard output.
+// Returns 0, or 1 after printing why.
+int write_result(const char* cmd, const Options& opts, const Bytes& data, const std::string& to);
+
 // Overwrites a buffer that held a key, a password or plaintext.
 void wipe(void* p, std::size_t n);
 void wipe(Bytes& b);
