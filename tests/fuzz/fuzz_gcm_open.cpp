@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<uint8_t> again(ct.size() + 1), tag_again(16);
         FUZZ_CHECK(GCM_Encrypt(again.data(), n, tag_again.data(), tag_len, out.data(), n, key.data(), key_len,
                                iv.data(), iv_len, aad.data(), static_cast<int32_t>(aad.size())) == 0);
-        FUZZ_CHECK(std::memcmp(again.data(), ct.data(), ct.size()) == 0);
+        FUZZ_CHECK(ct.empty() || std::memcmp(again.data(), ct.data(), ct.size()) == 0);
         FUZZ_CHECK(std::memcmp(tag_again.data(), tag.data(), static_cast<std::size_t>(tag_len < 16 ? tag_len : 16)) ==
                    0);
         return 0;
