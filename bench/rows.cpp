@@ -68,14 +68,13 @@ OpFactory ours_mac(int32_t option, int32_t keyLen) {
     };
 }
 
-// AEAD_Encrypt with the tag apart: ciphertext, then the 16-byte tag after
-// it. Key and nonce from kKey and kIv.
+// AEAD_EncryptWithTag: the ciphertext, then the 16-byte tag. Key and nonce
+// from kKey and kIv.
 OpFactory ours_aead(int32_t alg, int32_t key_len, int32_t nonce_len) {
     return [=] {
         return Op([=](uint8_t* out, const uint8_t* in, std::size_t len) {
-            const int32_t n = static_cast<int32_t>(len);
-            return ok_length(
-                AEAD_Encrypt(out, n, out + len, 16, in, n, kKey, key_len, kIv, nonce_len, nullptr, 0, alg), len + 16);
+            return positive(AEAD_EncryptWithTag(out, static_cast<int32_t>(len + 16), in, static_cast<int32_t>(len),
+                                                kKey, key_len, kIv, nonce_len, nullptr, 0, alg));
         });
     };
 }
