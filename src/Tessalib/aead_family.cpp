@@ -20,9 +20,16 @@ bool null_data(const uint8_t* input, int32_t inputLen, const uint8_t* aad, int32
 
 bool negative_data(int32_t inputLen, int32_t aadLen) noexcept { return inputLen < 0 || aadLen < 0; }
 
-// The algorithm checks of AEAD_Encrypt and AEAD_Decrypt, in order: Ascon
-// (not in this form), a code outside the table, the key and nonce lengths.
-int32_t choose_separate_tag(int32_t options, int32_t keyLen, int32_t nonceLen, AeadChoice* c) noexcept {
+// The checks AEAD_Encrypt and AEAD_Decrypt share after their output and tag
+// checks, in order: the key, the nonce, NULL data with a length, negative
+// data lengths; Ascon (not in this form), a code outside the table, the key
+// and nonce lengths.
+int32_t separate_tag_args(const uint8_t* key, int32_t keyLen, const uint8_t* nonce, int32_t nonceLen,
+                          const uint8_t* input, int32_t inputLen, const uint8_t* aad, int32_t aadLen, int32_t options,
+                          AeadChoice* c) noexcept {
+    if (key == nullptr || keyLen < 1) return -BAD_KEY_ERROR;
+    if (nonce == nullptr || nonceLen < 1) return -BAD_IV_ERROR;
+    if (null_data(input, inputLen, aad, aadLen) || negative_data(inputLen, aadLen)) return -BAD_PARAM_ERROR;
     const uint32_t code = static_cast<uint32_t>(options) & 0xFF;
     if (code == AEAD_ASCON_128 || code == AEAD_ASCON_128A) return -NOT_SUPPORTED_ERROR;
     if (const int32_t rc = aead_choose(code, c)) return rc;
@@ -31,9 +38,15 @@ int32_t choose_separate_tag(int32_t options, int32_t keyLen, int32_t nonceLen, A
     return 0;
 }
 
-// The checks of the WithTag forms before the layout, in order: a code
-// outside the table, the key length. The nonce length of the prefix flag.
-int32_t choose_with_tag(int32_t options, int32_t keyLen, AeadChoice* c, uint32_t* prefix) noexcept {
+// The checks the WithTag forms share after the key (and, encrypting, the
+// nonce), in order: a negative output length, NULL data with a length,
+// negative data lengths, a code outside the table, the key length. Gives the
+// algorithm and the length of the nonce in front (OPT_PREFIX_IV, else 0).
+int32_t with_tag_args(int32_t outputLen, const uint8_t* input, int32_t inputLen, const uint8_t* aad, int32_t aadLen,
+                      int32_t keyLen, int32_t options, AeadChoice* c, uint32_t* prefix) noexcept {
+    if (outputLen < 0) return -BAD_PARAM_ERROR;
+    if (null_data(input, inputLen, aad, aadLen)) return -NULL_ERROR;
+    if (negative_data(inputLen, aadLen)) return -BAD_PARAM_ERROR;
     if (const int32_t rc = aead_choose(static_cast<uint32_t>(options), c)) return rc;
     if (static_cast<uint32_t>(keyLen) != c->key_len) return -BAD_KEY_LEN_ERROR;
     *prefix = (static_cast<uint32_t>(options) & OPT_PREFIX_IV) != 0 ? c->nonce_len : 0;
@@ -62,12 +75,9 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_Encrypt(unsigned char* output, int32_t o
         if (output == nullptr) return frame_status(-NULL_ERROR);
         if (outputLen < inputLen) return frame_status(-SHORT_BUF_ERROR);
     }
-    if (key == nullptr || keyLen < 1) return frame_status(-BAD_KEY_ERROR);
-    if (nonce == nullptr || nonceLen < 1) return frame_status(-BAD_IV_ERROR);
-    if (null_data(input, inputLen, aad, aadLen) || negative_data(inputLen, aadLen))
-        return frame_status(-BAD_PARAM_ERROR);
     AeadChoice c{};
-    if (const int32_t rc = choose_separate_tag(options, keyLen, nonceLen, &c)) return frame_status(rc);
+    if (const int32_t rc = separate_tag_args(key, keyLen, nonce, nonceLen, input, inputLen, aad, aadLen, options, &c))
+        return frame_status(rc);
     if (tag == nullptr) return frame_status(-BAD_PARAM_ERROR);
     if (tagLen < static_cast<int32_t>(kAeadTagLen)) return frame_status(-SHORT_BUF_ERROR);
     aead_seal(c, key, nonce, aad, static_cast<std::size_t>(aadLen), input, static_cast<std::size_t>(inputLen),
@@ -84,12 +94,9 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_Decrypt(unsigned char* output, int32_t o
     if (tag == nullptr || tagLen < 1) return frame_status(-BAD_PARAM_ERROR);
     if (input != nullptr && inputLen >= 1 && output != nullptr && outputLen >= 1 && outputLen < inputLen)
         return frame_status(-SHORT_BUF_ERROR);
-    if (key == nullptr || keyLen < 1) return frame_status(-BAD_KEY_ERROR);
-    if (nonce == nullptr || nonceLen < 1) return frame_status(-BAD_IV_ERROR);
-    if (null_data(input, inputLen, aad, aadLen) || negative_data(inputLen, aadLen))
-        return frame_status(-BAD_PARAM_ERROR);
     AeadChoice c{};
-    if (const int32_t rc = choose_separate_tag(options, keyLen, nonceLen, &c)) return frame_status(rc);
+    if (const int32_t rc = separate_tag_args(key, keyLen, nonce, nonceLen, input, inputLen, aad, aadLen, options, &c))
+        return frame_status(rc);
     if (tagLen < 4 || tagLen > static_cast<int32_t>(kAeadTagLen)) return frame_status(-BAD_LENGTH_ERROR);
     const bool write = output != nullptr && outputLen >= 1;
     return frame_status(aead_open(c, key, nonce, aad, static_cast<std::size_t>(aadLen), input,
@@ -105,12 +112,10 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_EncryptWithTag(unsigned char* output, in
     frame_begin();
     if (key == nullptr || keyLen < 1) return frame_length(-BAD_KEY_ERROR);
     if (nonce == nullptr || nonceLen < 1) return frame_length(-BAD_IV_ERROR);
-    if (outputLen < 0) return frame_length(-BAD_PARAM_ERROR);
-    if (null_data(input, inputLen, aad, aadLen)) return frame_length(-NULL_ERROR);
-    if (negative_data(inputLen, aadLen)) return frame_length(-BAD_PARAM_ERROR);
     AeadChoice c{};
     uint32_t prefix = 0;
-    if (const int32_t rc = choose_with_tag(options, keyLen, &c, &prefix)) return frame_length(rc);
+    if (const int32_t rc = with_tag_args(outputLen, input, inputLen, aad, aadLen, keyLen, options, &c, &prefix))
+        return frame_length(rc);
     if (static_cast<uint32_t>(nonceLen) != c.nonce_len) return frame_length(-BAD_IV_LEN_ERROR);
     const int64_t total = int64_t{inputLen} + static_cast<int64_t>(kAeadTagLen) + prefix;
     if (total > INT32_MAX) return frame_length(-BAD_PARAM_ERROR);
@@ -128,14 +133,12 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_DecryptWithTag(unsigned char* output, in
                                                         const unsigned char* key, int32_t keyLen,
                                                         const unsigned char* nonce, int32_t nonceLen,
                                                         const unsigned char* aad, int32_t aadLen, int32_t options) {
-    frame_begin();
-    if (key == nullptr || keyLen < 1) return frame_length(-BAD_KEY_ERROR);
-    if (outputLen < 0) return frame_length(-BAD_PARAM_ERROR);
-    if (null_data(input, inputLen, aad, aadLen)) return frame_length(-NULL_ERROR);
-    if (negative_data(inputLen, aadLen)) return frame_length(-BAD_PARAM_ERROR);
     AeadChoice c{};
     uint32_t prefix = 0;
-    if (const int32_t rc = choose_with_tag(options, keyLen, &c, &prefix)) return frame_length(rc);
+    frame_begin();
+    if (key == nullptr || keyLen < 1) return frame_length(-BAD_KEY_ERROR);
+    if (const int32_t rc = with_tag_args(outputLen, input, inputLen, aad, aadLen, keyLen, options, &c, &prefix))
+        return frame_length(rc);
     if (inputLen < static_cast<int64_t>(prefix + kAeadTagLen)) return frame_length(-BAD_LENGTH_ERROR);
     const int32_t text_len = inputLen - static_cast<int32_t>(prefix + kAeadTagLen);
     if (prefix == 0) {

@@ -14,6 +14,13 @@ namespace {
 
 bool bad_iv(const uint8_t* iv, int32_t ivLen) noexcept { return iv == nullptr || ivLen <= 0; }
 
+// The first checks of the one-shot forms: the key, then the IV.
+int32_t key_and_iv(const uint8_t* key, int32_t keyLen, const uint8_t* iv, int32_t ivLen) noexcept {
+    if (key == nullptr || keyLen == 0) return -BAD_KEY_ERROR;
+    if (bad_iv(iv, ivLen)) return -BAD_IV_ERROR;
+    return 0;
+}
+
 // Input or AAD missing behind a nonzero length, or a negative length.
 bool bad_data(const uint8_t* input, int32_t inputLen, const uint8_t* aad, int32_t aadLen) noexcept {
     return (input == nullptr && inputLen != 0) || (aad == nullptr && aadLen != 0) || inputLen < 0 || aadLen < 0;
@@ -82,8 +89,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_Encrypt(unsigned char* output, int32_t ou
                                                 const unsigned char* key, int32_t keyLen, const unsigned char* iv,
                                                 int32_t ivLen, const unsigned char* aad, int32_t aadLen) {
     frame_begin();
-    if (key == nullptr || keyLen == 0) return frame_status(-BAD_KEY_ERROR);
-    if (bad_iv(iv, ivLen)) return frame_status(-BAD_IV_ERROR);
+    if (const int32_t rc = key_and_iv(key, keyLen, iv, ivLen)) return frame_status(rc);
     if (const int32_t rc = encrypt_args(output, outputLen, tag, tagLen, input, inputLen, aad, aadLen))
         return frame_status(rc);
     if (!key_len_ok(keyLen)) return frame_status(-BAD_KEY_LEN_ERROR);
@@ -98,8 +104,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_Decrypt(unsigned char* output, int32_t ou
                                                 const unsigned char* iv, int32_t ivLen, const unsigned char* aad,
                                                 int32_t aadLen, const unsigned char* tag, int32_t tagLen) {
     frame_begin();
-    if (key == nullptr || keyLen == 0) return frame_status(-BAD_KEY_ERROR);
-    if (bad_iv(iv, ivLen)) return frame_status(-BAD_IV_ERROR);
+    if (const int32_t rc = key_and_iv(key, keyLen, iv, ivLen)) return frame_status(rc);
     if (outputLen < inputLen || outputLen < 0) return frame_status(-SHORT_BUF_ERROR);
     if (bad_data(input, inputLen, aad, aadLen)) return frame_status(-BAD_PARAM_ERROR);
     if (const int32_t rc = decrypt_tag(tag, tagLen)) return frame_status(rc);

@@ -12,6 +12,7 @@
 
 #include <cstring>
 
+#include "core/block_buffer.h"
 #include "core/endian.h"
 #include "core/wipe.h"
 
@@ -86,25 +87,8 @@ void ghash_blocks(const GhashTable* table, GhashWords* y, const uint8_t* data, s
 }
 
 void ghash_stream_update(const GhashTable* table, GhashStream* st, const uint8_t* data, std::size_t len) noexcept {
-    if (len == 0) return;
-    if (st->fill != 0) {
-        std::size_t take = 16 - st->fill;
-        if (take > len) take = len;
-        std::memcpy(st->buf + st->fill, data, take);
-        st->fill += static_cast<uint32_t>(take);
-        data += take;
-        len -= take;
-        if (st->fill < 16) return;
-        ghash_blocks(table, &st->y, st->buf, 1);
-        st->fill = 0;
-    }
-    ghash_blocks(table, &st->y, data, len / 16);
-    data += len & ~static_cast<std::size_t>(15);
-    len &= 15;
-    if (len != 0) {
-        std::memcpy(st->buf, data, len);
-        st->fill = static_cast<uint32_t>(len);
-    }
+    block_buffer_update(st->buf, st->fill, data, len,
+                        [&](const uint8_t* p, std::size_t n) { ghash_blocks(table, &st->y, p, n); });
 }
 
 void ghash_stream_pad(const GhashTable* table, GhashStream* st) noexcept {

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "aead_vectors.h"
+#include "call_args.h"
 #include "json_lite.h"
 #include "tessalib.h"
 #include "test_util.h"
@@ -21,11 +23,8 @@ namespace {
 
 using tu::Bytes;
 
-const uint8_t* ptr(const Bytes& b) {
-    static const uint8_t none = 0;
-    return b.empty() ? &none : b.data();
-}
-int32_t len32(const Bytes& b) { return static_cast<int32_t>(b.size()); }
+using tu::len32;
+const uint8_t* ptr(const Bytes& b) { return tu::nonnull(b); }
 
 struct Message {
     int32_t alg;
@@ -158,16 +157,11 @@ TEST(AeadApi, WycheproofFiles) {
         std::size_t run = 0;
         json::for_each_wycheproof_test(tu::vector_path(std::string("wycheproof/") + f.file),
                                        [&](const json::Value&, const json::Value& t) {
-            Message m;
-            m.key = tu::from_hex(t["key"].as_string());
-            m.nonce = tu::from_hex(t["iv"].as_string());
-            m.aad = tu::from_hex(t["aad"].as_string());
-            m.pt = tu::from_hex(t["msg"].as_string());
-            m.ct = tu::from_hex(t["ct"].as_string());
-            m.tag = tu::from_hex(t["tag"].as_string());
-            const std::string where = std::string(f.file) + " tcId " + std::to_string(t["tcId"].as_int());
-            const bool valid = t["result"].as_string() != "invalid";
-            m.alg = m.key.size() == 16 ? f.alg_128 : m.key.size() == 32 ? f.alg_256 : 0;
+            const tv::AeadCase w = tv::wycheproof_aead_case(t, f.file);
+            const std::string& where = w.where;
+            const bool valid = !w.fail;
+            const int32_t alg = w.key.size() == 16 ? f.alg_128 : w.key.size() == 32 ? f.alg_256 : 0;
+            Message m{alg, w.key, w.iv, w.aad, w.pt, w.ct, w.tag};
             const bool ascon = m.alg == AEAD_ASCON_128 || m.alg == AEAD_ASCON_128A;
             if (m.alg == 0) {  // a key size the family does not take
                 Bytes out(m.pt.size() + 16);
@@ -248,67 +242,45 @@ TEST(AeadApi, ForgedChaChaPolyLeavesInPlaceBufferAlone) {
 
 // --- Check orders and edge cases ---------------------------------------------
 
-struct Args {
-    // One call's arguments, each replaceable by a case.
-    uint8_t* output;
-    int32_t outputLen;
-    uint8_t* tag;
-    int32_t tagLen;
-    const uint8_t* input;
-    int32_t inputLen;
-    const uint8_t* key;
-    int32_t keyLen;
-    const uint8_t* nonce;
-    int32_t nonceLen;
-    const uint8_t* aad;
-    int32_t aadLen;
-    int32_t options;
-};
-
-struct OrderCase {
-    const char* what;
-    std::function<void(Args&)> change;
-    int32_t want;
-};
 
 class AeadOrder : public ::testing::Test {
 protected:
     uint8_t out[64] = {}, tagbuf[20] = {}, in[32] = {}, key[32] = {}, nonce[16] = {}, aad[8] = {};
-    Args good() {
-        return Args{out, 64, tagbuf, 16, in, 32, key, 32, nonce, 12, aad, 8, AEAD_CHACHA20_POLY1305};
+    CallArgs good() {
+        return CallArgs{{out, 64}, {tagbuf, 16}, {in, 32}, {key, 32}, {nonce, 12}, {aad, 8}, AEAD_CHACHA20_POLY1305};
     }
 };
 
 TEST_F(AeadOrder, EncryptChecksInOrder) {
     const OrderCase cases[] = {
-        {"output and tag NULL", [](Args& a) { a.output = nullptr, a.tag = nullptr, a.key = nullptr; }, -BAD_PARAM_ERROR},
-        {"both lengths below 1", [](Args& a) { a.outputLen = 0, a.tagLen = 0, a.key = nullptr; }, -BAD_PARAM_ERROR},
-        {"NULL output for input", [](Args& a) { a.output = nullptr, a.key = nullptr; }, -NULL_ERROR},
-        {"short output", [](Args& a) { a.outputLen = 31, a.key = nullptr; }, -SHORT_BUF_ERROR},
-        {"key NULL", [](Args& a) { a.key = nullptr, a.nonce = nullptr; }, -BAD_KEY_ERROR},
-        {"keyLen 0", [](Args& a) { a.keyLen = 0, a.nonce = nullptr; }, -BAD_KEY_ERROR},
-        {"nonce NULL", [](Args& a) { a.nonce = nullptr, a.aad = nullptr; }, -BAD_IV_ERROR},
-        {"nonceLen 0", [](Args& a) { a.nonceLen = 0, a.aad = nullptr; }, -BAD_IV_ERROR},
-        {"input NULL", [](Args& a) { a.input = nullptr, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"aad NULL", [](Args& a) { a.aad = nullptr, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"negative aadLen", [](Args& a) { a.aadLen = -1, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"negative inputLen", [](Args& a) { a.inputLen = -5, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"Ascon-128", [](Args& a) { a.options = AEAD_ASCON_128, a.keyLen = 3; }, -NOT_SUPPORTED_ERROR},
-        {"Ascon-128a", [](Args& a) { a.options = AEAD_ASCON_128A; }, -NOT_SUPPORTED_ERROR},
-        {"code 3", [](Args& a) { a.options = 3, a.keyLen = 3; }, -BAD_FLAG_ERROR},
-        {"code 0", [](Args& a) { a.options = 0x100; }, -BAD_FLAG_ERROR},
-        {"key length", [](Args& a) { a.keyLen = 16, a.nonceLen = 16; }, -BAD_KEY_LEN_ERROR},
-        {"nonce length", [](Args& a) { a.nonceLen = 16, a.tag = nullptr; }, -BAD_IV_LEN_ERROR},
-        {"tag NULL", [](Args& a) { a.tag = nullptr; }, -BAD_PARAM_ERROR},
-        {"tagLen 12", [](Args& a) { a.tagLen = 12; }, -SHORT_BUF_ERROR},
-        {"all good", [](Args&) {}, 0},
-        {"bits above the code ignored", [](Args& a) { a.options |= 0x7F00; }, 0},
+        {"output and tag NULL", [](CallArgs& a) { a.output.p = nullptr, a.tag.p = nullptr, a.key.p = nullptr; }, -BAD_PARAM_ERROR},
+        {"both lengths below 1", [](CallArgs& a) { a.output.len = 0, a.tag.len = 0, a.key.p = nullptr; }, -BAD_PARAM_ERROR},
+        {"NULL output for input", [](CallArgs& a) { a.output.p = nullptr, a.key.p = nullptr; }, -NULL_ERROR},
+        {"short output", [](CallArgs& a) { a.output.len = 31, a.key.p = nullptr; }, -SHORT_BUF_ERROR},
+        {"key NULL", [](CallArgs& a) { a.key.p = nullptr, a.nonce.p = nullptr; }, -BAD_KEY_ERROR},
+        {"keyLen 0", [](CallArgs& a) { a.key.len = 0, a.nonce.p = nullptr; }, -BAD_KEY_ERROR},
+        {"nonce NULL", [](CallArgs& a) { a.nonce.p = nullptr, a.aad.p = nullptr; }, -BAD_IV_ERROR},
+        {"nonceLen 0", [](CallArgs& a) { a.nonce.len = 0, a.aad.p = nullptr; }, -BAD_IV_ERROR},
+        {"input NULL", [](CallArgs& a) { a.input.p = nullptr, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"aad NULL", [](CallArgs& a) { a.aad.p = nullptr, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"negative aadLen", [](CallArgs& a) { a.aad.len = -1, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"negative inputLen", [](CallArgs& a) { a.input.len = -5, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"Ascon-128", [](CallArgs& a) { a.options = AEAD_ASCON_128, a.key.len = 3; }, -NOT_SUPPORTED_ERROR},
+        {"Ascon-128a", [](CallArgs& a) { a.options = AEAD_ASCON_128A; }, -NOT_SUPPORTED_ERROR},
+        {"code 3", [](CallArgs& a) { a.options = 3, a.key.len = 3; }, -BAD_FLAG_ERROR},
+        {"code 0", [](CallArgs& a) { a.options = 0x100; }, -BAD_FLAG_ERROR},
+        {"key length", [](CallArgs& a) { a.key.len = 16, a.nonce.len = 16; }, -BAD_KEY_LEN_ERROR},
+        {"nonce length", [](CallArgs& a) { a.nonce.len = 16, a.tag.p = nullptr; }, -BAD_IV_LEN_ERROR},
+        {"tag NULL", [](CallArgs& a) { a.tag.p = nullptr; }, -BAD_PARAM_ERROR},
+        {"tagLen 12", [](CallArgs& a) { a.tag.len = 12; }, -SHORT_BUF_ERROR},
+        {"all good", [](CallArgs&) {}, 0},
+        {"bits above the code ignored", [](CallArgs& a) { a.options |= 0x7F00; }, 0},
     };
     for (const OrderCase& c : cases) {
-        Args a = good();
+        CallArgs a = good();
         c.change(a);
-        EXPECT_EQ(AEAD_Encrypt(a.output, a.outputLen, a.tag, a.tagLen, a.input, a.inputLen, a.key, a.keyLen, a.nonce,
-                               a.nonceLen, a.aad, a.aadLen, a.options),
+        EXPECT_EQ(AEAD_Encrypt(a.output.p, a.output.len, a.tag.p, a.tag.len, a.input.p, a.input.len, a.key.p, a.key.len, a.nonce.p,
+                               a.nonce.len, a.aad.p, a.aad.len, a.options),
                   c.want)
             << c.what;
         EXPECT_EQ(API_ErrorCode(), c.want < 0 ? -c.want : 0) << c.what;
@@ -328,26 +300,26 @@ TEST_F(AeadOrder, EncryptZeroesTheTagBeforeAnyCheck) {
 
 TEST_F(AeadOrder, DecryptChecksInOrder) {
     const OrderCase cases[] = {
-        {"tag NULL", [](Args& a) { a.tag = nullptr, a.outputLen = 1; }, -BAD_PARAM_ERROR},
-        {"tagLen 0", [](Args& a) { a.tagLen = 0, a.outputLen = 1; }, -BAD_PARAM_ERROR},
-        {"short output", [](Args& a) { a.outputLen = 31, a.key = nullptr; }, -SHORT_BUF_ERROR},
-        {"key NULL", [](Args& a) { a.key = nullptr, a.nonce = nullptr; }, -BAD_KEY_ERROR},
-        {"nonce NULL", [](Args& a) { a.nonce = nullptr, a.aad = nullptr; }, -BAD_IV_ERROR},
-        {"aad NULL", [](Args& a) { a.aad = nullptr, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"negative inputLen", [](Args& a) { a.inputLen = -1, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"Ascon", [](Args& a) { a.options = AEAD_ASCON_128A, a.tagLen = 3; }, -NOT_SUPPORTED_ERROR},
-        {"code 3", [](Args& a) { a.options = 3; }, -BAD_FLAG_ERROR},
-        {"key length", [](Args& a) { a.keyLen = 16; }, -BAD_KEY_LEN_ERROR},
-        {"nonce length", [](Args& a) { a.nonceLen = 8, a.tagLen = 3; }, -BAD_IV_LEN_ERROR},
-        {"tagLen 3", [](Args& a) { a.tagLen = 3; }, -BAD_LENGTH_ERROR},
-        {"tagLen 17", [](Args& a) { a.tagLen = 17; }, -BAD_LENGTH_ERROR},
-        {"wrong tag", [](Args&) {}, -AUTH_FAIL_ERROR},
+        {"tag NULL", [](CallArgs& a) { a.tag.p = nullptr, a.output.len = 1; }, -BAD_PARAM_ERROR},
+        {"tagLen 0", [](CallArgs& a) { a.tag.len = 0, a.output.len = 1; }, -BAD_PARAM_ERROR},
+        {"short output", [](CallArgs& a) { a.output.len = 31, a.key.p = nullptr; }, -SHORT_BUF_ERROR},
+        {"key NULL", [](CallArgs& a) { a.key.p = nullptr, a.nonce.p = nullptr; }, -BAD_KEY_ERROR},
+        {"nonce NULL", [](CallArgs& a) { a.nonce.p = nullptr, a.aad.p = nullptr; }, -BAD_IV_ERROR},
+        {"aad NULL", [](CallArgs& a) { a.aad.p = nullptr, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"negative inputLen", [](CallArgs& a) { a.input.len = -1, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"Ascon", [](CallArgs& a) { a.options = AEAD_ASCON_128A, a.tag.len = 3; }, -NOT_SUPPORTED_ERROR},
+        {"code 3", [](CallArgs& a) { a.options = 3; }, -BAD_FLAG_ERROR},
+        {"key length", [](CallArgs& a) { a.key.len = 16; }, -BAD_KEY_LEN_ERROR},
+        {"nonce length", [](CallArgs& a) { a.nonce.len = 8, a.tag.len = 3; }, -BAD_IV_LEN_ERROR},
+        {"tagLen 3", [](CallArgs& a) { a.tag.len = 3; }, -BAD_LENGTH_ERROR},
+        {"tagLen 17", [](CallArgs& a) { a.tag.len = 17; }, -BAD_LENGTH_ERROR},
+        {"wrong tag", [](CallArgs&) {}, -AUTH_FAIL_ERROR},
     };
     for (const OrderCase& c : cases) {
-        Args a = good();
+        CallArgs a = good();
         c.change(a);
-        EXPECT_EQ(AEAD_Decrypt(a.output, a.outputLen, a.input, a.inputLen, a.key, a.keyLen, a.nonce, a.nonceLen,
-                               a.aad, a.aadLen, a.tag, a.tagLen, a.options),
+        EXPECT_EQ(AEAD_Decrypt(a.output.p, a.output.len, a.input.p, a.input.len, a.key.p, a.key.len, a.nonce.p, a.nonce.len,
+                               a.aad.p, a.aad.len, a.tag.p, a.tag.len, a.options),
                   c.want)
             << c.what;
     }
@@ -355,33 +327,33 @@ TEST_F(AeadOrder, DecryptChecksInOrder) {
 
 TEST_F(AeadOrder, WithTagChecksInOrder) {
     const OrderCase enc[] = {
-        {"key NULL", [](Args& a) { a.key = nullptr, a.nonce = nullptr; }, -BAD_KEY_ERROR},
-        {"nonce NULL", [](Args& a) { a.nonce = nullptr, a.outputLen = -1; }, -BAD_IV_ERROR},
-        {"negative outputLen", [](Args& a) { a.outputLen = -1, a.input = nullptr; }, -BAD_PARAM_ERROR},
-        {"input NULL", [](Args& a) { a.input = nullptr, a.options = 3; }, -NULL_ERROR},
-        {"aad NULL", [](Args& a) { a.aad = nullptr, a.options = 3; }, -NULL_ERROR},
-        {"negative aadLen", [](Args& a) { a.aadLen = -1, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"code 3", [](Args& a) { a.options = 3, a.keyLen = 5; }, -BAD_FLAG_ERROR},
-        {"key length", [](Args& a) { a.keyLen = 16, a.nonceLen = 5; }, -BAD_KEY_LEN_ERROR},
-        {"nonce length", [](Args& a) { a.nonceLen = 16, a.outputLen = 1; }, -BAD_IV_LEN_ERROR},
-        {"one byte short", [](Args& a) { a.outputLen = 47; }, -SHORT_BUF_ERROR},
-        {"prefix one byte short", [](Args& a) { a.outputLen = 59, a.options |= OPT_PREFIX_IV; }, -SHORT_BUF_ERROR},
-        {"query", [](Args& a) { a.output = nullptr; }, 48},
-        {"query, outputLen 0", [](Args& a) { a.outputLen = 0; }, 48},
-        {"query with prefix", [](Args& a) { a.output = nullptr, a.options |= OPT_PREFIX_IV; }, 60},
-        {"length past INT32_MAX", [](Args& a) { a.output = nullptr, a.inputLen = INT32_MAX - 15; }, -BAD_PARAM_ERROR},
-        {"Ascon with prefix", [](Args& a) { a.output = nullptr, a.options = AEAD_ASCON_128 | OPT_PREFIX_IV,
-                                            a.keyLen = 16, a.nonceLen = 16; }, 64},
-        {"real", [](Args&) {}, 48},
+        {"key NULL", [](CallArgs& a) { a.key.p = nullptr, a.nonce.p = nullptr; }, -BAD_KEY_ERROR},
+        {"nonce NULL", [](CallArgs& a) { a.nonce.p = nullptr, a.output.len = -1; }, -BAD_IV_ERROR},
+        {"negative outputLen", [](CallArgs& a) { a.output.len = -1, a.input.p = nullptr; }, -BAD_PARAM_ERROR},
+        {"input NULL", [](CallArgs& a) { a.input.p = nullptr, a.options = 3; }, -NULL_ERROR},
+        {"aad NULL", [](CallArgs& a) { a.aad.p = nullptr, a.options = 3; }, -NULL_ERROR},
+        {"negative aadLen", [](CallArgs& a) { a.aad.len = -1, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"code 3", [](CallArgs& a) { a.options = 3, a.key.len = 5; }, -BAD_FLAG_ERROR},
+        {"key length", [](CallArgs& a) { a.key.len = 16, a.nonce.len = 5; }, -BAD_KEY_LEN_ERROR},
+        {"nonce length", [](CallArgs& a) { a.nonce.len = 16, a.output.len = 1; }, -BAD_IV_LEN_ERROR},
+        {"one byte short", [](CallArgs& a) { a.output.len = 47; }, -SHORT_BUF_ERROR},
+        {"prefix one byte short", [](CallArgs& a) { a.output.len = 59, a.options |= OPT_PREFIX_IV; }, -SHORT_BUF_ERROR},
+        {"query", [](CallArgs& a) { a.output.p = nullptr; }, 48},
+        {"query, outputLen 0", [](CallArgs& a) { a.output.len = 0; }, 48},
+        {"query with prefix", [](CallArgs& a) { a.output.p = nullptr, a.options |= OPT_PREFIX_IV; }, 60},
+        {"length past INT32_MAX", [](CallArgs& a) { a.output.p = nullptr, a.input.len = INT32_MAX - 15; }, -BAD_PARAM_ERROR},
+        {"Ascon with prefix", [](CallArgs& a) { a.output.p = nullptr, a.options = AEAD_ASCON_128 | OPT_PREFIX_IV,
+                                            a.key.len = 16, a.nonce.len = 16; }, 64},
+        {"real", [](CallArgs&) {}, 48},
     };
     for (const OrderCase& c : enc) {
-        Args a = good();
+        CallArgs a = good();
         c.change(a);
         std::memset(out, 0x77, sizeof out);
-        const int32_t got = AEAD_EncryptWithTag(a.output, a.outputLen, a.input, a.inputLen, a.key, a.keyLen, a.nonce,
-                                                a.nonceLen, a.aad, a.aadLen, a.options);
+        const int32_t got = AEAD_EncryptWithTag(a.output.p, a.output.len, a.input.p, a.input.len, a.key.p, a.key.len, a.nonce.p,
+                                                a.nonce.len, a.aad.p, a.aad.len, a.options);
         EXPECT_EQ(got, c.want) << c.what;
-        if (a.output == nullptr || a.outputLen == 0 || got < 0) {
+        if (a.output.p == nullptr || a.output.len == 0 || got < 0) {
             for (uint8_t b : out) ASSERT_EQ(b, 0x77) << c.what << ": written";
         }
     }
@@ -391,30 +363,30 @@ TEST_F(AeadOrder, WithTagChecksInOrder) {
                                   AEAD_CHACHA20_POLY1305 | OPT_PREFIX_IV),
               60);
     const OrderCase dec[] = {
-        {"key NULL", [](Args& a) { a.key = nullptr, a.outputLen = -1; }, -BAD_KEY_ERROR},
-        {"negative outputLen", [](Args& a) { a.outputLen = -1, a.input = nullptr; }, -BAD_PARAM_ERROR},
-        {"input NULL", [](Args& a) { a.input = nullptr, a.options = 3; }, -NULL_ERROR},
-        {"negative inputLen", [](Args& a) { a.inputLen = -3, a.options = 3; }, -BAD_PARAM_ERROR},
-        {"code 3", [](Args& a) { a.options = 3, a.keyLen = 5; }, -BAD_FLAG_ERROR},
-        {"key length", [](Args& a) { a.keyLen = 16, a.inputLen = 3; }, -BAD_KEY_LEN_ERROR},
-        {"P + 15 bytes", [](Args& a) { a.inputLen = 27, a.nonce = nullptr; }, -BAD_LENGTH_ERROR},
-        {"nonce NULL without prefix", [](Args& a) { a.options = AEAD_CHACHA20_POLY1305, a.nonce = nullptr; },
+        {"key NULL", [](CallArgs& a) { a.key.p = nullptr, a.output.len = -1; }, -BAD_KEY_ERROR},
+        {"negative outputLen", [](CallArgs& a) { a.output.len = -1, a.input.p = nullptr; }, -BAD_PARAM_ERROR},
+        {"input NULL", [](CallArgs& a) { a.input.p = nullptr, a.options = 3; }, -NULL_ERROR},
+        {"negative inputLen", [](CallArgs& a) { a.input.len = -3, a.options = 3; }, -BAD_PARAM_ERROR},
+        {"code 3", [](CallArgs& a) { a.options = 3, a.key.len = 5; }, -BAD_FLAG_ERROR},
+        {"key length", [](CallArgs& a) { a.key.len = 16, a.input.len = 3; }, -BAD_KEY_LEN_ERROR},
+        {"P + 15 bytes", [](CallArgs& a) { a.input.len = 27, a.nonce.p = nullptr; }, -BAD_LENGTH_ERROR},
+        {"nonce NULL without prefix", [](CallArgs& a) { a.options = AEAD_CHACHA20_POLY1305, a.nonce.p = nullptr; },
          -BAD_IV_ERROR},
-        {"nonce length without prefix", [](Args& a) { a.options = AEAD_CHACHA20_POLY1305, a.nonceLen = 16; },
+        {"nonce length without prefix", [](CallArgs& a) { a.options = AEAD_CHACHA20_POLY1305, a.nonce.len = 16; },
          -BAD_IV_LEN_ERROR},
-        {"query", [](Args& a) { a.output = nullptr; }, 32},
-        {"query, outputLen 0", [](Args& a) { a.outputLen = 0; }, 32},
-        {"one byte short", [](Args& a) { a.outputLen = 31; }, -SHORT_BUF_ERROR},
-        {"prefix: nonce arguments ignored", [](Args& a) { a.nonce = nullptr, a.nonceLen = -9; }, 32},
+        {"query", [](CallArgs& a) { a.output.p = nullptr; }, 32},
+        {"query, outputLen 0", [](CallArgs& a) { a.output.len = 0; }, 32},
+        {"one byte short", [](CallArgs& a) { a.output.len = 31; }, -SHORT_BUF_ERROR},
+        {"prefix: nonce arguments ignored", [](CallArgs& a) { a.nonce.p = nullptr, a.nonce.len = -9; }, 32},
     };
     for (const OrderCase& c : dec) {
-        Args a = good();
-        a.input = sealed;
-        a.inputLen = 60;
+        CallArgs a = good();
+        a.input.p = sealed;
+        a.input.len = 60;
         a.options = AEAD_CHACHA20_POLY1305 | OPT_PREFIX_IV;
         c.change(a);
-        EXPECT_EQ(AEAD_DecryptWithTag(a.output, a.outputLen, a.input, a.inputLen, a.key, a.keyLen, a.nonce,
-                                      a.nonceLen, a.aad, a.aadLen, a.options),
+        EXPECT_EQ(AEAD_DecryptWithTag(a.output.p, a.output.len, a.input.p, a.input.len, a.key.p, a.key.len, a.nonce.p,
+                                      a.nonce.len, a.aad.p, a.aad.len, a.options),
                   c.want)
             << c.what;
     }

@@ -18,6 +18,7 @@
 #include "aead/gcm.h"
 #include "aead/ghash.h"
 #include "core/endian.h"
+#include "aead_vectors.h"
 #include "tessalib.h"
 #include "test_util.h"
 #include "vector_files.h"
@@ -26,10 +27,7 @@ namespace {
 
 using tu::Bytes;
 
-const uint8_t* ptr(const Bytes& b) {
-    static const uint8_t none = 0;
-    return b.empty() ? &none : b.data();
-}
+const uint8_t* ptr(const Bytes& b) { return tu::nonnull(b); }
 
 // --- GHASH -------------------------------------------------------------------
 
@@ -117,35 +115,10 @@ TEST(GcmEngine, CounterShortcutIsAesOfEachCounterBlock) {
 
 // --- NIST GCM files through the engine ---------------------------------------
 
-struct GcmCase {
-    Bytes key, iv, pt, aad, ct, tag;
-    bool fail = false;
-};
-
-std::vector<GcmCase> read_gcm_file(const std::string& name) {
-    std::vector<GcmCase> cases;
-    for (const tv::Record& r : tv::read_vector_file(tu::pyca_vector_path("ciphers/AES/GCM/" + name))) {
-        if (!r.has("Key")) continue;
-        GcmCase c;
-        c.key = r.bytes("Key");
-        c.iv = r.bytes("IV");
-        c.aad = r.bytes("AAD");
-        c.ct = r.bytes("CT");
-        c.tag = r.bytes("Tag");
-        c.fail = !r.has("PT");  // a decryption case that must fail says FAIL instead
-        if (!c.fail) c.pt = r.bytes("PT");
-        cases.push_back(std::move(c));
-    }
-    return cases;
-}
-
-const char* const kGcmFiles[] = {"gcmEncryptExtIV128.rsp", "gcmEncryptExtIV192.rsp", "gcmEncryptExtIV256.rsp",
-                                 "gcmDecrypt128.rsp",      "gcmDecrypt192.rsp",      "gcmDecrypt256.rsp"};
-
 TEST(GcmEngine, NistFilesEveryIvAndTagLength) {
     std::size_t total = 0, failures = 0;
-    for (const char* file : kGcmFiles) {
-        for (const GcmCase& c : read_gcm_file(file)) {
+    for (const char* file : tv::kNistGcmFiles) {
+        for (const tv::AeadCase& c : tv::read_nist_gcm(file)) {
             ++total;
             GcmKey key;
             gcm_key_setup(&key, c.key.data(), c.key.size());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "fuzz_input.h"
 #include "tessalib.h"
 
 namespace {
@@ -27,16 +28,6 @@ struct Alg {
 const Alg kAlgs[] = {{AEAD_AES_128_GCM, 16, 12}, {AEAD_AES_256_GCM, 32, 12}, {AEAD_CHACHA20_POLY1305, 32, 12},
                      {AEAD_ASCON_128, 16, 16},   {AEAD_ASCON_128A, 16, 16}};
 
-// Takes n bytes from the input (zeros when it runs out).
-std::vector<uint8_t> take(const uint8_t*& data, std::size_t& size, std::size_t n) {
-    std::vector<uint8_t> out(n, 0);
-    const std::size_t k = n < size ? n : size;
-    if (k != 0) std::memcpy(out.data(), data, k);
-    data += k;
-    size -= k;
-    return out;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -47,9 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t aad_len = data[1];
     const unsigned alter_at = static_cast<unsigned>(data[2]) << 8 | data[3];
     data += 4, size -= 4;
-    const std::vector<uint8_t> key = take(data, size, static_cast<std::size_t>(alg.key_len));
-    const std::vector<uint8_t> nonce = take(data, size, static_cast<std::size_t>(alg.nonce_len));
-    const std::vector<uint8_t> aad = take(data, size, aad_len);
+    const std::vector<uint8_t> key = fuzz_take(data, size, static_cast<std::size_t>(alg.key_len));
+    const std::vector<uint8_t> nonce = fuzz_take(data, size, static_cast<std::size_t>(alg.nonce_len));
+    const std::vector<uint8_t> aad = fuzz_take(data, size, aad_len);
     std::vector<uint8_t> message(data, data + size);
     const int32_t options = alg.code | (prefix ? OPT_PREFIX_IV : 0);
     const int32_t p = prefix ? alg.nonce_len : 0;

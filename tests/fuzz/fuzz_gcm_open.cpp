@@ -13,20 +13,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "fuzz_input.h"
 #include "tessalib.h"
-
-namespace {
-
-std::vector<uint8_t> take(const uint8_t*& data, std::size_t& size, std::size_t n) {
-    std::vector<uint8_t> out(n, 0);
-    const std::size_t k = n < size ? n : size;
-    if (k != 0) std::memcpy(out.data(), data, k);
-    data += k;
-    size -= k;
-    return out;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
@@ -36,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t aad_len = data[2];
     const int32_t tag_len = data[3] % 21;  // 0 to 20
     data += 4, size -= 4;
-    const std::vector<uint8_t> key = take(data, size, static_cast<std::size_t>(key_len));
-    const std::vector<uint8_t> iv = take(data, size, static_cast<std::size_t>(iv_len));
-    const std::vector<uint8_t> aad = take(data, size, aad_len);
-    std::vector<uint8_t> tag = take(data, size, static_cast<std::size_t>(tag_len));
+    const std::vector<uint8_t> key = fuzz_take(data, size, static_cast<std::size_t>(key_len));
+    const std::vector<uint8_t> iv = fuzz_take(data, size, static_cast<std::size_t>(iv_len));
+    const std::vector<uint8_t> aad = fuzz_take(data, size, aad_len);
+    std::vector<uint8_t> tag = fuzz_take(data, size, static_cast<std::size_t>(tag_len));
     tag.push_back(0);  // a real pointer for tagLen 0
     const std::vector<uint8_t> ct(data, data + size);
     const int32_t n = static_cast<int32_t>(ct.size());

@@ -16,11 +16,8 @@ namespace {
 
 using tu::Bytes;
 
-const uint8_t* ptr(const Bytes& b) {
-    static const uint8_t none = 0;
-    return b.empty() ? &none : b.data();
-}
-int32_t len32(const Bytes& b) { return static_cast<int32_t>(b.size()); }
+using tu::len32;
+const uint8_t* ptr(const Bytes& b) { return tu::nonnull(b); }
 
 // OpenSSL's encryption: ciphertext || 16-byte tag.
 Bytes openssl_seal(const EVP_CIPHER* cipher, const Bytes& key, const Bytes& iv, const Bytes& aad, const Bytes& pt) {

@@ -27,10 +27,17 @@ const Aead kAeads[] = {
     {"ascon128a", "Ascon-128a", AEAD_ASCON_128A, 16, 16},
 };
 
-const Aead* find_aead(const std::string& name) {
-    for (const Aead& a : kAeads)
-        if (name == a.name) return &a;
-    return nullptr;
+// The algorithm named by --alg. Returns 0, or 2 after printing why.
+int get_alg(const char* cmd, const tessa::Options& opts, const Aead** alg) {
+    const std::string name = opts.value("--alg");
+    for (const Aead& a : kAeads) {
+        if (name == a.name) {
+            *alg = &a;
+            return 0;
+        }
+    }
+    return tessa::usage_error(cmd, "--alg takes aes128-gcm, aes256-gcm, chacha20-poly1305, ascon128 or ascon128a" +
+                                       (opts.has("--alg") ? ", not " + name : std::string()));
 }
 
 // A hex option of an exact length. Returns 0, or 2 after printing why.
@@ -58,20 +65,11 @@ int get_aad(const char* cmd, const tessa::Options& opts, tessa::Bytes* aad) {
     return 0;
 }
 
-const unsigned char* nonnull(const tessa::Bytes& b) {
-    static const unsigned char none = 0;
-    return b.empty() ? &none : b.data();
-}
-
 int run(const char* cmd, bool seal, const tessa::Options& opts) {
-    const std::string name = opts.value("--alg");
-    const Aead* alg = find_aead(name);
-    if (alg == nullptr)
-        return tessa::usage_error(cmd, "--alg takes aes128-gcm, aes256-gcm, chacha20-poly1305, ascon128 or ascon128a" +
-                                           (opts.has("--alg") ? ", not " + name : std::string()));
-    const std::string to = opts.value_or("--to", "hex");
-    if (to != "hex" && to != "b64" && to != "raw" && to != "text")
-        return tessa::usage_error(cmd, "--to takes hex, b64, raw or text");
+    const Aead* alg = nullptr;
+    std::string to;
+    if (const int status = get_alg(cmd, opts, &alg)) return status;
+    if (const int status = tessa::result_format(cmd, opts, &to)) return status;
     const bool prefix = !opts.has("--no-prefix");
     tessa::Bytes key, nonce, aad, data;
     int status = hex_option(cmd, opts, "--key", alg->key_len, alg->title, &key);
@@ -88,11 +86,12 @@ int run(const char* cmd, bool seal, const tessa::Options& opts) {
     const int32_t in_len = static_cast<int32_t>(data.size());
     const int32_t aad_len = static_cast<int32_t>(aad.size());
     const int32_t k = static_cast<int32_t>(key.size()), nl = static_cast<int32_t>(nonce.size());
+    const unsigned char* in = tessa::data_or_empty(data);
+    const unsigned char* n_ptr = tessa::data_or_empty(nonce);
+    const unsigned char* a_ptr = tessa::data_or_empty(aad);
     const auto call = [&](unsigned char* out, int32_t out_len) {
-        return seal ? AEAD_EncryptWithTag(out, out_len, nonnull(data), in_len, key.data(), k, nonnull(nonce), nl,
-                                          nonnull(aad), aad_len, options)
-                    : AEAD_DecryptWithTag(out, out_len, nonnull(data), in_len, key.data(), k, nonnull(nonce), nl,
-                                          nonnull(aad), aad_len, options);
+        return seal ? AEAD_EncryptWithTag(out, out_len, in, in_len, key.data(), k, n_ptr, nl, a_ptr, aad_len, options)
+                    : AEAD_DecryptWithTag(out, out_len, in, in_len, key.data(), k, n_ptr, nl, a_ptr, aad_len, options);
     };
     const int32_t needed = call(nullptr, 0);
     int32_t n = needed;
@@ -127,17 +126,7 @@ int cmd_open(const tessa::Options& opts) { return run("open", false, opts); }
     "                  output; the same must be given to open (--aad-hex HEX: in hex)\n"                        \
     "  --no-prefix     the nonce is not written in front of (read from) the data\n"                             \
     "\n"                                                                                                        \
-    "The data (one of):\n"                                                                                      \
-    "  --text STRING   the bytes of STRING\n"                                                                   \
-    "  --hex HEX       bytes in hex (spaces, colons and dashes between digits allowed)\n"                       \
-    "  --b64 TEXT      bytes in base64\n"                                                                       \
-    "  FILE | -        the bytes of FILE or of standard input; with --in hex or\n"                              \
-    "                  --in b64 the file holds hex or base64 text instead\n"                                    \
-    "\n"                                                                                                        \
-    "The result:\n"                                                                                             \
-    "  --to FORMAT     hex (the default, upper case), b64, raw (the bytes as they\n"                            \
-    "                  are) or text (the bytes and a line break)\n"                                             \
-    "  --out FILE      write to FILE instead of standard output\n"                                              \
+    TESSA_DATA_USAGE                                                                                           \
     "\n"                                                                                                        \
     "A sealed message is the nonce (unless --no-prefix), the ciphertext (as long as\n"                          \
     "the plaintext) and a 16-byte tag.\n"

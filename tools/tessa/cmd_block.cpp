@@ -62,9 +62,8 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
     if (alg == nullptr)
         return tessa::usage_error(cmd, "--alg takes aes128, aes192, aes256, des, tdea or blowfish" +
                                            (opts.has("--alg") ? ", not " + alg_name : std::string()));
-    const std::string to = opts.value_or("--to", "hex");
-    if (to != "hex" && to != "b64" && to != "raw" && to != "text")
-        return tessa::usage_error(cmd, "--to takes hex, b64, raw or text");
+    std::string to;
+    if (const int status = tessa::result_format(cmd, opts, &to)) return status;
     tessa::Bytes key, iv;
     if (!tessa::hex_bytes(opts.value("--key"), &key) || key.empty())
         return tessa::usage_error(cmd, "give the key as whole bytes of hex with --key");
@@ -119,17 +118,7 @@ int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts)
     "  --iv HEX      the IV, one block: 16 bytes for AES, 8 for the others; needed\n"                           \
     "                by every mode but ECB. In CTR the whole block is the counter.\n"                           \
     "\n"                                                                                                        \
-    "The data (one of):\n"                                                                                      \
-    "  --text STRING   the bytes of STRING\n"                                                                   \
-    "  --hex HEX       bytes in hex (spaces, colons and dashes between digits allowed)\n"                       \
-    "  --b64 TEXT      bytes in base64\n"                                                                       \
-    "  FILE | -        the bytes of FILE or of standard input; with --in hex or\n"                              \
-    "                  --in b64 the file holds hex or base64 text instead\n"                                    \
-    "\n"                                                                                                        \
-    "The result:\n"                                                                                             \
-    "  --to FORMAT   hex (the default, upper case), b64, raw (the bytes as they are)\n"                         \
-    "                or text (the bytes and a line break)\n"                                                    \
-    "  --out FILE    write to FILE instead of standard output\n"                                                \
+    TESSA_DATA_USAGE                                                                                           \
     "\n"                                                                                                        \
     "ECB and CBC work on whole blocks only: the data must be a multiple of the block\n"                         \
     "size (no padding is added or removed). CFB, OFB and CTR take any length.\n"

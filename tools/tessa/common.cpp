@@ -235,6 +235,13 @@ int get_data(const char* cmd, const Options& opts, Bytes* data) {
     return 0;
 }
 
+int result_format(const char* cmd, const Options& opts, std::string* to) {
+    *to = opts.value_or("--to", "hex");
+    if (*to != "hex" && *to != "b64" && *to != "raw" && *to != "text")
+        return usage_error(cmd, "--to takes hex, b64, raw or text");
+    return 0;
+}
+
 int write_result(const char* cmd, const Options& opts, const Bytes& data, const std::string& to) {
     std::string text;
     if (to == "hex" || to == "b64") {
@@ -256,6 +263,11 @@ int write_result(const char* cmd, const Options& opts, const Bytes& data, const 
     const int status = write_output(cmd, opts.value("--out"), text.data(), text.size());
     wipe(text);
     return status;
+}
+
+const unsigned char* data_or_empty(const Bytes& b) {
+    static const unsigned char none = 0;
+    return b.empty() ? &none : b.data();
 }
 
 void wipe(void* p, std::size_t n) {
