@@ -24,7 +24,7 @@ void ascon_permute(AsconPermState* s, unsigned rounds) noexcept {
         default:
             x2 ^= ascon_constant(12 - rounds);
             for (unsigned i = 12 - rounds; i < 12; ++i)
-                ascon_round_then(x0, x1, x2, x3, x4, i < 11 ? ascon_constant(i + 1) : 0);
+                ascon_round_then(x0, x1, x2, x3, x4, ~(i < 11 ? ascon_constant(i + 1) : 0));
             break;
     }
     s->x[0] = x0;
