@@ -26,10 +26,10 @@ int32_t ascon_aead_decrypt(AsconAeadKind kind, const uint8_t key[16], const uint
                            std::size_t aad_len, const uint8_t* in, std::size_t len, const uint8_t tag[16],
                            uint8_t* out) noexcept;
 
-// The ways of running the sponge: on any processor, with BMI1 and BMI2, or
-// in AVX-512VL registers. The calls above take the fastest this processor
-// has; these run a chosen one (which must be available), for the tests.
-enum class AsconAeadPath : uint32_t { portable, bmi, avx512vl };
+// The ways of running the sponge: on any processor, or with BMI1 and BMI2.
+// The calls above take the faster one this processor has; these run a
+// chosen one (which must be available), for the tests.
+enum class AsconAeadPath : uint32_t { portable, bmi };
 bool ascon_aead_path_available(AsconAeadPath path) noexcept;
 void ascon_aead_encrypt_path(AsconAeadPath path, AsconAeadKind kind, const uint8_t key[16], const uint8_t nonce[16],
                              const uint8_t* aad, std::size_t aad_len, const uint8_t* in, std::size_t len,

@@ -30,25 +30,16 @@ constexpr uint64_t ascon_constant(unsigned i) noexcept { return ((0xFull - i) <<
 // word to the complement of its image): the caller passes the complement of
 // the next round's constant, or of 0 after the last round. Both come off
 // the round's critical path that way, and the complement costs nothing.
-//
-// W is uint64_t, or a vector of 64-bit lanes (the compilers' vector
-// extensions give the same operators lane by lane), so that the one round
-// below also serves code built for wider registers.
-template <int N, typename W>
-ASCON_INLINE void ascon_rotr(W& x) noexcept {
-    x = (x >> N) | (x << (64 - N));
-}
-
-template <typename W, typename K>
-ASCON_INLINE void ascon_round_then(W& x0, W& x1, W& x2, W& x3, W& x4, K x2_after) noexcept {
+ASCON_INLINE void ascon_round_then(uint64_t& x0, uint64_t& x1, uint64_t& x2, uint64_t& x3, uint64_t& x4,
+                                   uint64_t x2_after) noexcept {
     x0 ^= x4;
     x4 ^= x3;
     x2 ^= x1;
-    const W t0 = ~x0 & x1;
-    const W t1 = ~x1 & x2;
-    const W t2 = ~x2 & x3;
-    const W t3 = ~x3 & x4;
-    const W t4 = ~x4 & x0;
+    const uint64_t t0 = ~x0 & x1;
+    const uint64_t t1 = ~x1 & x2;
+    const uint64_t t2 = ~x2 & x3;
+    const uint64_t t3 = ~x3 & x4;
+    const uint64_t t4 = ~x4 & x0;
     x0 ^= t1;
     x1 ^= t2;
     x2 ^= t3;
@@ -57,24 +48,18 @@ ASCON_INLINE void ascon_round_then(W& x0, W& x1, W& x2, W& x3, W& x4, K x2_after
     x1 ^= x0;
     x0 ^= x4;
     x3 ^= x2;
-    W r0 = x0, s0 = x0, r1 = x1, s1 = x1, r2 = x2, s2 = x2, r3 = x3, s3 = x3, r4 = x4, s4 = x4;
-    ascon_rotr<19>(r0), ascon_rotr<28>(s0);
-    ascon_rotr<61>(r1), ascon_rotr<39>(s1);
-    ascon_rotr<1>(r2), ascon_rotr<6>(s2);
-    ascon_rotr<10>(r3), ascon_rotr<17>(s3);
-    ascon_rotr<7>(r4), ascon_rotr<41>(s4);
-    x0 = (x0 ^ r0) ^ s0;
-    x1 = (x1 ^ r1) ^ s1;
-    x2 = (x2 ^ r2) ^ (s2 ^ x2_after);
-    x3 = (x3 ^ r3) ^ s3;
-    x4 = (x4 ^ r4) ^ s4;
+    x0 = (x0 ^ rotr64(x0, 19)) ^ rotr64(x0, 28);
+    x1 = (x1 ^ rotr64(x1, 61)) ^ rotr64(x1, 39);
+    x2 = (x2 ^ rotr64(x2, 1)) ^ (rotr64(x2, 6) ^ x2_after);
+    x3 = (x3 ^ rotr64(x3, 10)) ^ rotr64(x3, 17);
+    x4 = (x4 ^ rotr64(x4, 7)) ^ rotr64(x4, 41);
 }
 
 // The last R of the 12 rounds on words kept in registers by the caller,
 // unrolled with their constants: for sponges that keep their state in local
 // words from block to block.
-template <int R, typename W>
-ASCON_INLINE void ascon_rounds(W& x0, W& x1, W& x2, W& x3, W& x4) noexcept {
+template <int R>
+ASCON_INLINE void ascon_rounds(uint64_t& x0, uint64_t& x1, uint64_t& x2, uint64_t& x3, uint64_t& x4) noexcept {
     x2 ^= ascon_constant(12 - R);
 #if defined(__GNUC__)
 #pragma GCC unroll 12
