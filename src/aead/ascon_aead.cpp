@@ -88,38 +88,26 @@ ASCON_INLINE void finish(Words& s, const uint8_t* key, uint8_t tag[16]) noexcept
     store_be64(tag + 8, s.get(4) ^ k1);
 }
 
-// The whole blocks of the text. The loop works on a copy of the state and
-// counts blocks, so that nothing but the five words, the two pointers and
-// the count is live in it (about 5% faster for Ascon-128 than a loop over
-// the caller's state and length).
-template <std::size_t Rate, int B>
-ASCON_INLINE void encrypt_blocks(Words& state, const uint8_t*& in, uint8_t*& out, std::size_t nblocks) noexcept {
+// The whole blocks of the text, encrypted or decrypted. The loop works on a
+// copy of the state and counts blocks, so that nothing but the five words,
+// the two pointers and the count is live in it (about 5% faster for
+// Ascon-128 than a loop over the caller's state and length).
+template <std::size_t Rate, int B, bool Decrypt>
+ASCON_INLINE void text_blocks(Words& state, const uint8_t*& in, uint8_t*& out, std::size_t nblocks) noexcept {
     Words s = state;
     const uint8_t* p = in;
     uint8_t* q = out;
     for (; nblocks != 0; --nblocks, p += Rate, q += Rate) {
-        rate_xor<Rate>(s, p);
-        rate_store<Rate>(s, q);
-        s.permute<B>();
-    }
-    state = s;
-    in = p;
-    out = q;
-}
-
-template <std::size_t Rate, int B>
-ASCON_INLINE void decrypt_blocks(Words& state, const uint8_t*& in, uint8_t*& out, std::size_t nblocks) noexcept {
-    Words s = state;
-    const uint8_t* p = in;
-    uint8_t* q = out;
-    for (; nblocks != 0; --nblocks, p += Rate, q += Rate) {
-        const uint64_t c0 = load_be64(p);
-        store_be64(q, s.get(0) ^ c0);
-        s.set(0, c0);
-        if (Rate == 16) {
-            const uint64_t c1 = load_be64(p + 8);
-            store_be64(q + 8, s.get(1) ^ c1);
-            s.set(1, c1);
+        if constexpr (Decrypt) {
+            // The ciphertext replaces the rate; the plaintext is the difference.
+            for (int w = 0; w < static_cast<int>(Rate / 8); ++w) {
+                const uint64_t c = load_be64(p + 8 * w);
+                store_be64(q + 8 * w, s.get(w) ^ c);
+                s.set(w, c);
+            }
+        } else {
+            rate_xor<Rate>(s, p);
+            rate_store<Rate>(s, q);
         }
         s.permute<B>();
     }
@@ -134,7 +122,7 @@ ASCON_INLINE void encrypt(uint64_t iv, const uint8_t* key, const uint8_t* nonce,
                           uint8_t tag[16]) noexcept {
     Words s;
     start<Rate, B>(s, iv, key, nonce, aad, aad_len);
-    encrypt_blocks<Rate, B>(s, in, out, len / Rate);
+    text_blocks<Rate, B, false>(s, in, out, len / Rate);
     len %= Rate;
     // The last block, padded (a whole block of padding when the text fills
     // whole blocks), with only its text bytes written.
@@ -157,7 +145,7 @@ ASCON_INLINE int32_t decrypt(uint64_t iv, const uint8_t* key, const uint8_t* non
     const std::size_t total = len;
     Words s;
     start<Rate, B>(s, iv, key, nonce, aad, aad_len);
-    decrypt_blocks<Rate, B>(s, in, out, len / Rate);
+    text_blocks<Rate, B, true>(s, in, out, len / Rate);
     len %= Rate;
     // The last block: its ciphertext bytes replace the state's, the padding
     // is added after them.
