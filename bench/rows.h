@@ -20,10 +20,12 @@ using OpFactory = std::function<Op()>;
 // A primitive measured in bytes per second at several message sizes. Each
 // message is one complete operation: cipher rows key a context, run the
 // mode over the message and finish (no padding); hash rows and MAC rows
-// produce a digest or tag (MACs keyed per message).
+// produce a digest or tag (MACs keyed per message); AEAD rows encrypt and
+// tag with a key and nonce given per message. openssl may be empty for a
+// primitive OpenSSL does not have (Ascon).
 struct Row {
     const char* name;  // "AES-128-CBC-enc"; also the benchmark name
-    const char* kind;  // "cipher", "hash" or "mac"
+    const char* kind;  // "cipher", "hash", "mac" or "aead"
     OpFactory ours;
     OpFactory openssl;
 };

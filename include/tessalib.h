@@ -1228,6 +1228,265 @@ TESSALIB_API int32_t TESSALIB_CALL RNG_BytesWithPrompt(unsigned char *output, in
  * PRNG_ERR_TOOBIG above 65536, MEMORY_ERROR. */
 TESSALIB_API int32_t TESSALIB_CALL RNG_HexWithPrompt(char *output, int32_t maxChars, int32_t nBytes, const char *prompt, int32_t options);
 
+/* ------------------------------------------------------------------------ */
+/* AEAD_: authenticated encryption with associated data                      */
+/* ------------------------------------------------------------------------ */
+/*
+ * Algorithms, by the low byte of `options` (the other bits are ignored, except
+ * OPT_PREFIX_IV in the two WithTag functions):
+ *
+ *   code  algorithm          key  nonce  tag  Encrypt/  WithTag  incremental
+ *                                              Decrypt
+ *   1     AES-128-GCM        16   12     16   yes       yes      yes
+ *   2     AES-256-GCM        32   12     16   yes       yes      yes
+ *   26    Ascon-128 (v1.2)   16   16     16   NOT_SUPPORTED_ERROR  yes  BAD_FLAG_ERROR
+ *   27    Ascon-128a (v1.2)  16   16     16   NOT_SUPPORTED_ERROR  yes  BAD_FLAG_ERROR
+ *   29    ChaCha20-Poly1305  32   12     16   yes       yes      yes
+ *
+ * 1, 2 and 29 are the numbers of RFC 5116's AEAD registry; any other code
+ * (0 included) is BAD_FLAG_ERROR. Sizes are in bytes. AEAD_Decrypt and the
+ * incremental decryption accept a tag of 4 to 16 bytes and compare that many
+ * bytes; every tag comparison takes the same time whatever the bytes.
+ *
+ * Tagged layout (AEAD_EncryptWithTag's output, AEAD_DecryptWithTag's input):
+ * the nonce (only with OPT_PREFIX_IV: 12 bytes, 16 for Ascon), then the
+ * ciphertext (as long as the plaintext), then the 16-byte tag.
+ *
+ * No unauthenticated plaintext leaves a one-shot call: AEAD_Decrypt and
+ * AEAD_DecryptWithTag compute the tag over the AAD, the ciphertext and the
+ * lengths before they decrypt, and on AUTH_FAIL_ERROR write nothing (AES-GCM,
+ * ChaCha20-Poly1305) or leave the plaintext's bytes of the output zero
+ * (Ascon). The incremental decryption is different by design: AEAD_Update
+ * releases plaintext before AEAD_FinishDecrypt has checked the tag, and the
+ * caller must discard all of it when AEAD_FinishDecrypt fails.
+ *
+ * Keys, key schedules, GHASH tables, Poly1305 keys and keystream are wiped on
+ * every path: the one-shot calls keep them on the stack; the incremental
+ * context is wiped by AEAD_InitKey, AEAD_Destroy and at each Finish (its
+ * message state). Plain functions of their arguments except the incremental
+ * ones, which use the calling thread's AEAD slot. Every function is framed.
+ */
+#define AEAD_AES_128_GCM        1
+#define AEAD_AES_256_GCM        2
+#define AEAD_ASCON_128          26
+#define AEAD_ASCON_128A         27
+#define AEAD_CHACHA20_POLY1305  29
+/* The nonce goes in front of the ciphertext (WithTag functions). The same bit
+ * has the same meaning in the generic cipher options. */
+#define OPT_PREFIX_IV           0x1000
+
+/* AEAD_Encrypt: encrypts input[0..inputLen) into output (exactly inputLen
+ * bytes; output may equal input) and writes the 16-byte tag. Returns 0.
+ * Errors (negative), in this order:
+ *   - (first the tag's tagLen bytes are set to zero when tag is not NULL)
+ *   - -BAD_PARAM_ERROR: output and tag both NULL, or outputLen < 1 and
+ *     tagLen < 1;
+ *   - for input non-NULL with inputLen > 0: -NULL_ERROR for a NULL output,
+ *     -SHORT_BUF_ERROR for outputLen < inputLen;
+ *   - -BAD_KEY_ERROR: key NULL or keyLen < 1; -BAD_IV_ERROR: nonce NULL or
+ *     nonceLen < 1;
+ *   - -BAD_PARAM_ERROR: input NULL with inputLen > 0, aad NULL with
+ *     aadLen > 0, or a negative inputLen or aadLen;
+ *   - -NOT_SUPPORTED_ERROR for Ascon, -BAD_FLAG_ERROR for an unknown code;
+ *     -BAD_KEY_LEN_ERROR; -BAD_IV_LEN_ERROR (nonceLen not 12);
+ *     -BAD_PARAM_ERROR for a NULL tag (never written through);
+ *     -SHORT_BUF_ERROR for tagLen < 16.
+ * With input NULL and inputLen 0 only the tag over aad is computed and output
+ * may be NULL. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_Encrypt(unsigned char *output, int32_t outputLen, unsigned char *tag, int32_t tagLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *nonce, int32_t nonceLen, const unsigned char *aad, int32_t aadLen, int32_t options);
+
+/* AEAD_Decrypt: checks the first tagLen bytes of tag, then writes inputLen
+ * bytes of plaintext to output (which may equal input). With output NULL or
+ * outputLen < 1 it only verifies. Returns 0. Errors (negative), in this
+ * order: -BAD_PARAM_ERROR: tag NULL or tagLen < 1; -SHORT_BUF_ERROR: input
+ * and output non-NULL, inputLen >= 1, outputLen >= 1 and outputLen <
+ * inputLen; -BAD_KEY_ERROR; -BAD_IV_ERROR; -BAD_PARAM_ERROR: input NULL with
+ * inputLen > 0, aad NULL with aadLen > 0, or a negative inputLen or aadLen;
+ * -NOT_SUPPORTED_ERROR (Ascon), -BAD_FLAG_ERROR, -BAD_KEY_LEN_ERROR,
+ * -BAD_IV_LEN_ERROR; -BAD_LENGTH_ERROR: tagLen not 4 to 16;
+ * -AUTH_FAIL_ERROR: the tag does not match, and nothing is written (for
+ * ChaCha20-Poly1305 too: the tag is checked before any plaintext is made). */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_Decrypt(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *nonce, int32_t nonceLen, const unsigned char *aad, int32_t aadLen, const unsigned char *tag, int32_t tagLen, int32_t options);
+
+/* AEAD_EncryptWithTag: writes the tagged layout (nonce with OPT_PREFIX_IV,
+ * ciphertext, tag) into output and returns its length L = inputLen + 16
+ * (+ the nonce length with OPT_PREFIX_IV), computed in 64 bits. Query mode
+ * (output NULL or outputLen 0) checks everything else and returns L. The
+ * input may be where the ciphertext goes (output + the nonce length) but must
+ * not otherwise overlap the output. Errors (negative), in this order:
+ * -BAD_KEY_ERROR; -BAD_IV_ERROR; -BAD_PARAM_ERROR: outputLen < 0;
+ * -NULL_ERROR: input NULL with inputLen > 0 or aad NULL with aadLen > 0;
+ * -BAD_PARAM_ERROR: a negative inputLen or aadLen; -BAD_FLAG_ERROR;
+ * -BAD_KEY_LEN_ERROR; -BAD_IV_LEN_ERROR (nonceLen not the algorithm's);
+ * -BAD_PARAM_ERROR: L above INT32_MAX; -SHORT_BUF_ERROR: outputLen < L. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_EncryptWithTag(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *nonce, int32_t nonceLen, const unsigned char *aad, int32_t aadLen, int32_t options);
+
+/* AEAD_DecryptWithTag: reads the tagged layout from input, verifies the
+ * whole 16-byte tag and writes the plaintext (C = inputLen - 16, less the
+ * nonce length with OPT_PREFIX_IV, whose nonce is then read from the input
+ * and the nonce arguments ignored) into output; returns C. Query mode
+ * (output NULL or outputLen 0) checks everything else and returns C without
+ * decrypting, except that an empty plaintext (C = 0) is always verified:
+ * a forged message with no text is AUTH_FAIL_ERROR, never a length of 0.
+ * Errors (negative), in this order: -BAD_KEY_ERROR; -BAD_PARAM_ERROR:
+ * outputLen < 0; -NULL_ERROR: input NULL with inputLen > 0 or aad NULL with
+ * aadLen > 0; -BAD_PARAM_ERROR: a negative inputLen or aadLen;
+ * -BAD_FLAG_ERROR; -BAD_KEY_LEN_ERROR; -BAD_LENGTH_ERROR: inputLen below the
+ * nonce length (with OPT_PREFIX_IV) + 16; without OPT_PREFIX_IV,
+ * -BAD_IV_ERROR for a NULL nonce and -BAD_IV_LEN_ERROR for a nonceLen not the
+ * algorithm's; -SHORT_BUF_ERROR: outputLen < C; -AUTH_FAIL_ERROR: the tag
+ * does not match: nothing is written (AES-GCM, ChaCha20-Poly1305) or the
+ * first C bytes of output are zero (Ascon). */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_DecryptWithTag(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *nonce, int32_t nonceLen, const unsigned char *aad, int32_t aadLen, int32_t options);
+
+/*
+ * The incremental functions work on the calling thread's one AEAD context
+ * (AES-128-GCM, AES-256-GCM and ChaCha20-Poly1305). Per handle: AEAD_InitKey,
+ * then any number of messages, each AEAD_SetNonce, AEAD_AddAAD (zero or more
+ * times), AEAD_StartEncrypt or AEAD_StartDecrypt, AEAD_Update (zero or more
+ * times), AEAD_FinishEncrypt or AEAD_FinishDecrypt; last AEAD_Destroy. The
+ * key serves every message; each message needs its own nonce.
+ *
+ * Every call but AEAD_InitKey first checks the handle (-INVALID_HANDLE_ERROR
+ * for anything but the thread's live handle: 0, another thread's, an ended
+ * one), then negative lengths (-BAD_PARAM_ERROR), then its own checks. A call
+ * in the wrong stage is -MISUSE_ERROR and changes nothing. Both Finish calls
+ * return the context to the keyed stage, also after AUTH_FAIL_ERROR; a
+ * message in progress ends only with AEAD_InitKey or AEAD_Destroy.
+ * AEAD_Update never lets one message pass the algorithm's limit (AES-GCM:
+ * 2^36 - 32 bytes of text, so the 32-bit block counter never wraps;
+ * ChaCha20-Poly1305: (2^32 - 1) x 64 bytes): a call that would is
+ * -BAD_LENGTH_ERROR and processes nothing.
+ */
+
+/* AEAD_InitKey: keys the thread's AEAD context (1: 16-byte key; 2 and 29:
+ * 32-byte key) and returns its handle (odd, nonzero), or 0 with the reason
+ * as the last error: BAD_KEY_ERROR (key NULL or keyLen < 1),
+ * BAD_KEY_LEN_ERROR, BAD_FLAG_ERROR (any other code, Ascon included). Any
+ * earlier AEAD handle of the thread ends at once, and the context is wiped,
+ * whether or not this call succeeds. Takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_InitKey(const unsigned char *key, int32_t keyLen, int32_t options);
+
+/* AEAD_SetNonce: starts a message with a 12-byte nonce. Errors: handle;
+ * -BAD_IV_ERROR (nonce NULL or nonceLen < 1); -BAD_IV_LEN_ERROR (not 12);
+ * -MISUSE_ERROR unless keyed with no message in progress. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_SetNonce(int32_t handle, const unsigned char *nonce, int32_t nonceLen);
+
+/* AEAD_AddAAD: adds associated data, any number of times after
+ * AEAD_SetNonce and before the Start call. Errors: handle; -BAD_PARAM_ERROR
+ * (aadLen < 0); -MISUSE_ERROR. A NULL aad or aadLen 0 adds nothing. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_AddAAD(int32_t handle, const unsigned char *aad, int32_t aadLen);
+
+/* AEAD_StartEncrypt: ends the associated data; encryption follows. Errors:
+ * handle; -MISUSE_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_StartEncrypt(int32_t handle);
+
+/* AEAD_StartDecrypt: ends the associated data and takes the expected tag
+ * (its first min(tagLen, 16) bytes); decryption follows. Errors: handle;
+ * -BAD_PARAM_ERROR (tag NULL or tagLen < 1); -MISUSE_ERROR;
+ * -BAD_PARAM_ERROR (tagLen < 4). */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_StartDecrypt(int32_t handle, const unsigned char *tag, int32_t tagLen);
+
+/* AEAD_Update: encrypts or decrypts the next inputLen bytes of input into
+ * output (exactly inputLen bytes, nothing held back; output may equal
+ * input). Any split of a message gives the bytes of one call. Decrypting
+ * releases plaintext before the tag is checked (see above); with output NULL
+ * it only authenticates the ciphertext (the keystream still moves on over
+ * it). Errors: handle; -BAD_PARAM_ERROR (outputLen or inputLen < 0);
+ * -SHORT_BUF_ERROR (input and output non-NULL, inputLen >= 1, outputLen <
+ * inputLen); -BAD_PARAM_ERROR (input NULL with inputLen > 0); -MISUSE_ERROR;
+ * -BAD_PARAM_ERROR (encrypting with output NULL and inputLen > 0);
+ * -BAD_LENGTH_ERROR (the message limit). */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_Update(int32_t handle, unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen);
+
+/* AEAD_FinishEncrypt: writes the 16-byte tag and ends the message. Errors:
+ * handle; -BAD_PARAM_ERROR (tag NULL or tagLen < 1); -SHORT_BUF_ERROR
+ * (tagLen < 16); -MISUSE_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_FinishEncrypt(int32_t handle, unsigned char *tag, int32_t tagLen);
+
+/* AEAD_FinishDecrypt: ends the message; 0 when the expected tag matched,
+ * else -AUTH_FAIL_ERROR (discard everything AEAD_Update gave). Errors:
+ * handle; -MISUSE_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_FinishDecrypt(int32_t handle);
+
+/* AEAD_Destroy: wipes the context and ends the handle. Returns 0, or
+ * -INVALID_HANDLE_ERROR. Takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL AEAD_Destroy(int32_t handle);
+
+/* ------------------------------------------------------------------------ */
+/* GCM_: AES-GCM with 128-, 192- and 256-bit keys                            */
+/* ------------------------------------------------------------------------ */
+/*
+ * AES-GCM (NIST SP 800-38D) with keys of 16, 24 or 32 bytes, IVs of any
+ * length of at least 1 byte (12 is the standard one; others are hashed into
+ * the counter block) and tags of 4 to 16 bytes. GCM_Encrypt and GCM_Decrypt
+ * take the key each time; GCM_InitKey builds the key schedule and the 4 KiB
+ * GHASH table once in the calling thread's GCM slot, for any number of
+ * GCM_NextEncrypt/GCM_NextDecrypt calls, until GCM_FinishKey or the thread's
+ * next GCM_InitKey. Decryption checks the tag before it makes any plaintext
+ * and writes nothing on AUTH_FAIL_ERROR; the tag comparison takes the same
+ * time whatever the bytes. Negative lengths are refused: input and aad with
+ * BAD_PARAM_ERROR, the IV as if empty (BAD_IV_ERROR), the key with
+ * BAD_KEY_LEN_ERROR, the output with SHORT_BUF_ERROR, the tag with
+ * SHORT_BUF_ERROR (encrypting) or BAD_LENGTH_ERROR (decrypting). The handle
+ * functions give an invalid handle as the POSITIVE 64 (INVALID_HANDLE_ERROR);
+ * every other failure is negative. Every function is framed.
+ */
+
+/* GCM_Encrypt: encrypts input[0..inputLen) into output (exactly inputLen
+ * bytes; may equal input) and writes min(tagLen, 16) bytes of the tag (the
+ * rest of a longer tag buffer is left as it is). Returns 0. Errors
+ * (negative), in this order: -BAD_KEY_ERROR (key NULL or keyLen 0);
+ * -BAD_IV_ERROR (iv NULL or ivLen <= 0); -BAD_PARAM_ERROR (output and tag
+ * both NULL, or outputLen and tagLen both 0); -BAD_PARAM_ERROR (input NULL
+ * with inputLen != 0, aad NULL with aadLen != 0, or a negative inputLen or
+ * aadLen); -SHORT_BUF_ERROR (tag non-NULL and tagLen < 4);
+ * -BAD_KEY_LEN_ERROR (not 16, 24 or 32); -SHORT_BUF_ERROR (outputLen < 0);
+ * for inputLen > 0, -NULL_ERROR for a NULL output and -SHORT_BUF_ERROR for
+ * outputLen < inputLen: a tag is only ever given for ciphertext that was
+ * written. With no input, output may be NULL: the tag is then the GMAC of
+ * aad. */
+TESSALIB_API int32_t TESSALIB_CALL GCM_Encrypt(unsigned char *output, int32_t outputLen, unsigned char *tag, int32_t tagLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const unsigned char *aad, int32_t aadLen);
+
+/* GCM_Decrypt: compares min(tagLen, 16) bytes of the tag, then writes
+ * inputLen bytes of plaintext to output (may equal input; with output NULL or
+ * outputLen 0 it only verifies). Returns 0. Errors (negative), in this
+ * order: -BAD_KEY_ERROR; -BAD_IV_ERROR; -SHORT_BUF_ERROR (outputLen <
+ * inputLen, whether or not output is NULL, or outputLen < 0);
+ * -BAD_PARAM_ERROR (input NULL with inputLen != 0, aad NULL with aadLen != 0,
+ * or a negative inputLen or aadLen); -BAD_PARAM_ERROR (tag NULL);
+ * -BAD_LENGTH_ERROR (tagLen < 4: a short or empty tag would authenticate
+ * nothing); -BAD_KEY_LEN_ERROR; -AUTH_FAIL_ERROR with nothing written. */
+TESSALIB_API int32_t TESSALIB_CALL GCM_Decrypt(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const unsigned char *aad, int32_t aadLen, const unsigned char *tag, int32_t tagLen);
+
+/* GCM_InitKey: builds the key block of the 16-, 24- or 32-byte key in the
+ * thread's GCM slot and returns its handle (odd, nonzero), or 0 with the last
+ * error BAD_KEY_ERROR (key NULL) or BAD_KEY_LEN_ERROR. Any earlier GCM handle
+ * of the thread ends at once and its key block is wiped, whether or not this
+ * call succeeds. The GCM slot is separate from the AEAD context. Takes a
+ * fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL GCM_InitKey(const unsigned char *key, int32_t keyLen);
+
+/* GCM_NextEncrypt: GCM_Encrypt with the key of handle, which is used as it is
+ * (not rebuilt). Errors: 64 (POSITIVE) for a handle other than the thread's
+ * live GCM handle; then -BAD_IV_ERROR; then the checks of GCM_Encrypt after
+ * the IV, less the key's. */
+TESSALIB_API int32_t TESSALIB_CALL GCM_NextEncrypt(int32_t handle, unsigned char *output, int32_t outputLen, unsigned char *tag, int32_t tagLen, const unsigned char *input, int32_t inputLen, const unsigned char *iv, int32_t ivLen, const unsigned char *aad, int32_t aadLen);
+
+/* GCM_NextDecrypt: GCM_Decrypt with the key of handle; this form always
+ * writes its plaintext. Errors, in this order: 64 (POSITIVE) for a bad
+ * handle; -BAD_IV_ERROR; -BAD_PARAM_ERROR (output NULL or outputLen 0);
+ * -BAD_PARAM_ERROR (input NULL with inputLen != 0, aad NULL with aadLen != 0,
+ * or a negative inputLen or aadLen); -BAD_PARAM_ERROR (tag NULL);
+ * -BAD_LENGTH_ERROR (tagLen < 4); -SHORT_BUF_ERROR (outputLen < inputLen or
+ * outputLen < 0); -AUTH_FAIL_ERROR with nothing written. */
+TESSALIB_API int32_t TESSALIB_CALL GCM_NextDecrypt(int32_t handle, unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *iv, int32_t ivLen, const unsigned char *aad, int32_t aadLen, const unsigned char *tag, int32_t tagLen);
+
+/* GCM_FinishKey: wipes the thread's GCM key block and ends handle; returns
+ * 0, or 64 (POSITIVE, recorded as the last error) for a handle that is not
+ * the live one (so a second call gives 64). Takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL GCM_FinishKey(int32_t handle);
+
 #ifdef __cplusplus
 }
 #endif

@@ -6,22 +6,23 @@
 #   scripts/setup.sh [PART...]
 #
 # Parts: library (the library and tessa: a compiler, CMake, Ninja, zlib and
-# zstd), the test stages of scripts/test.sh (release, asan, tsan, fuzz, windows) and
+# zstd), the test stages of scripts/test.sh (release, asan, tsan, ct, fuzz, windows) and
 # bench (scripts/bench.sh). Every part includes library. No part: all of them.
 # A new test stage adds its line to `needs` below.
 set -euo pipefail
 
 declare -A needs=(
   [library]="build-essential cmake ninja-build pkg-config zlib1g-dev libzstd-dev"
-  [release]="libgtest-dev libssl-dev"
-  [asan]="libgtest-dev libssl-dev"
+  [release]="libgtest-dev libssl-dev python3-cryptography-vectors"
+  [asan]="libgtest-dev libssl-dev python3-cryptography-vectors"
   [tsan]="libgtest-dev util-linux"
+  [ct]="valgrind"
   [fuzz]="clang libclang-rt-dev"
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64
-             libz-mingw-w64-dev googletest wine wine64 dpkg-dev xz-utils xvfb"
+             libz-mingw-w64-dev googletest wine wine64 dpkg-dev xz-utils xvfb python3-cryptography-vectors"
   [bench]="libbenchmark-dev libssl-dev python3"
 )
-all_parts=(library release asan tsan fuzz windows bench)
+all_parts=(library release asan tsan ct fuzz windows bench)
 
 usage() {  # exit status
   echo "usage: scripts/setup.sh [PART...]   parts: ${all_parts[*]}" >&2

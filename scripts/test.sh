@@ -15,6 +15,9 @@
 #            contexts per thread, the random generator's threads and a stress
 #            run of stirs, draws and thread ends) built with ThreadSanitizer in
 #            build/tsan
+#   ct       the constant-time check in build/ct: ct_check under valgrind's
+#            memcheck with the secrets marked undefined, after self-tests that
+#            prove the marks catch a secret branch and a secret table index
 #   fuzz     the libFuzzer targets of the text decoders, for a bounded time
 #            (scripts/fuzz.sh)
 #   windows  the Windows DLL cross-built with mingw-w64, its suites run under
@@ -33,7 +36,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 start=$(date +%s)
-all_stages=(release asan tsan fuzz windows)
+all_stages=(release asan tsan ct fuzz windows)
 
 say() { printf 'test.sh: %s\n' "$*"; }
 step() { printf '\n=== %s (%ds)\n' "$1" $(($(date +%s) - start)); }
@@ -98,6 +101,22 @@ stage_tsan() {
     stage_fails "ThreadSanitizer found a race (or a case failed) in engine_tests"
   $tsan build/tsan/tests/api_tests --gtest_brief=1 --gtest_filter="$tsan_api_cases" ||
     stage_fails "ThreadSanitizer found a race (or a case failed) in api_tests"
+}
+
+stage_ct() {
+  require_tools cmake ninja c++ valgrind
+  cmake -S . -B build/ct -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g \
+    -DTESSALIB_CT_VALGRIND=ON -DTESSALIB_TOOLS=OFF >/dev/null ||
+    stage_fails "configuring build/ct failed (the CMake error above says why)"
+  cmake --build build/ct --target ct_check -j "$jobs" || stage_fails "building build/ct failed"
+  local check=build/ct/tests/ct/ct_check which rc
+  # A clean run proves something only if the marks catch a deliberate leak.
+  for which in branch index; do
+    valgrind -q --error-exitcode=99 "$check" --self-test "$which" >/dev/null 2>&1 && rc=0 || rc=$?
+    ((rc == 99)) || stage_fails "valgrind did not catch the deliberate secret $which of the self-test (exit $rc)"
+  done
+  valgrind -q --error-exitcode=99 "$check" ||
+    stage_fails "a branch or address depends on a secret (valgrind's report above)"
 }
 
 stage_fuzz() {

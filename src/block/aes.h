@@ -35,6 +35,11 @@ int32_t AesUpdate(AesContext* ctx, uint8_t* output, const uint8_t* input, std::s
 int32_t AesCrypt(uint8_t* output, const uint8_t* input, int64_t length, const uint8_t* key, int32_t keyBits,
                  const uint8_t* iv, int32_t encrypt, int32_t mode) noexcept;
 
+// The encryption key schedule of a 16-, 24- or 32-byte key (key_len must be
+// one of them) into rk (4 x (rounds + 1) words, at most 60); returns the
+// number of rounds, 10, 12 or 14.
+uint32_t aes_expand_key(uint32_t* rk, const uint8_t* key, int key_len) noexcept;
+
 // Single blocks with a keyed context, for constructions built on the cipher
 // (CMAC). aes_block_encrypt needs an encryption schedule (any mode set up for
 // encryption, or CFB/OFB/CTR); aes_block_decrypt needs an ECB or CBC context

@@ -20,6 +20,7 @@ CpuFeatures probe() noexcept {
     // which the compiler's own check includes.
     __builtin_cpu_init();
     f.avx2 = __builtin_cpu_supports("avx2") != 0;
+    f.avx512vl = f.avx2 && __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0;
     return f;
 }
 }  // namespace

@@ -9,6 +9,7 @@ struct CpuFeatures {
     bool bmi1;
     bool bmi2;
     bool avx2;  // with the operating system saving the 256-bit registers
+    bool avx512vl;  // AVX-512 F and VL, with the system saving the 512-bit state
 };
 
 const CpuFeatures& cpu_features() noexcept;

@@ -1,5 +1,6 @@
-// Ascon permutation with the round loop unrolled per round; hash and XOF
-// modes of Ascon version 1.2 (8-byte rate, big-endian).
+// Ascon permutation (the rounds are in hash/ascon.h, unrolled for the round
+// counts the modes use); hash and XOF modes of Ascon version 1.2 (8-byte
+// rate, big-endian).
 #include "hash/ascon.h"
 
 #include <cstring>
@@ -8,39 +9,23 @@
 #include "core/endian.h"
 
 
-static inline void ascon_round(uint64_t& x0, uint64_t& x1, uint64_t& x2, uint64_t& x3, uint64_t& x4,
-                               uint64_t c) noexcept {
-    x2 ^= c;
-    // Substitution layer (the 5-bit S-box, bitsliced).
-    x0 ^= x4;
-    x4 ^= x3;
-    x2 ^= x1;
-    const uint64_t t0 = ~x0 & x1;
-    const uint64_t t1 = ~x1 & x2;
-    const uint64_t t2 = ~x2 & x3;
-    const uint64_t t3 = ~x3 & x4;
-    const uint64_t t4 = ~x4 & x0;
-    x0 ^= t1;
-    x1 ^= t2;
-    x2 ^= t3;
-    x3 ^= t4;
-    x4 ^= t0;
-    x1 ^= x0;
-    x0 ^= x4;
-    x3 ^= x2;
-    x2 = ~x2;
-    // Linear diffusion layer.
-    x0 ^= rotr64(x0, 19) ^ rotr64(x0, 28);
-    x1 ^= rotr64(x1, 61) ^ rotr64(x1, 39);
-    x2 ^= rotr64(x2, 1) ^ rotr64(x2, 6);
-    x3 ^= rotr64(x3, 10) ^ rotr64(x3, 17);
-    x4 ^= rotr64(x4, 7) ^ rotr64(x4, 41);
-}
-
 void ascon_permute(AsconPermState* s, unsigned rounds) noexcept {
     uint64_t x0 = s->x[0], x1 = s->x[1], x2 = s->x[2], x3 = s->x[3], x4 = s->x[4];
-    for (unsigned i = 12 - rounds; i < 12; ++i) {
-        ascon_round(x0, x1, x2, x3, x4, ((0xFu - i) << 4) | i);
+    switch (rounds) {
+        case 12:
+            ascon_rounds<12>(x0, x1, x2, x3, x4);
+            break;
+        case 8:
+            ascon_rounds<8>(x0, x1, x2, x3, x4);
+            break;
+        case 6:
+            ascon_rounds<6>(x0, x1, x2, x3, x4);
+            break;
+        default:
+            x2 ^= ascon_constant(12 - rounds);
+            for (unsigned i = 12 - rounds; i < 12; ++i)
+                ascon_round_then(x0, x1, x2, x3, x4, ~(i < 11 ? ascon_constant(i + 1) : 0));
+            break;
     }
     s->x[0] = x0;
     s->x[1] = x1;

@@ -11,12 +11,12 @@
 // one-block-at-a-time path would have reached, up to multiples of p.
 #include "hash/poly1305.h"
 
-#include <cstring>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <immintrin.h>
 #endif
 
+#include "core/block_buffer.h"
 #include "core/cpu.h"
 #include "core/wipe.h"
 #include "core/endian.h"
@@ -338,28 +338,11 @@ void full_blocks(Poly1305State* st, const uint8_t* p, std::size_t nblocks, bool 
     if (nblocks != 0) poly1305_blocks(st, p, nblocks, 1);
 }
 
+// Bytes through the one-block buffer; a completed buffer goes one block at
+// a time, runs of whole blocks through full_blocks.
 void update(Poly1305State* st, const uint8_t* data, std::size_t len, bool portable_only) noexcept {
-    if (len == 0) return;
-    if (st->buf_len != 0) {
-        std::size_t take = 16 - st->buf_len;
-        if (take > len) take = len;
-        std::memcpy(st->buf + st->buf_len, data, take);
-        st->buf_len += static_cast<uint32_t>(take);
-        data += take;
-        len -= take;
-        if (st->buf_len < 16) return;
-        poly1305_blocks(st, st->buf, 1, 1);
-        st->buf_len = 0;
-    }
-    if (len >= 16) {
-        full_blocks(st, data, len / 16, portable_only);
-        data += len & ~static_cast<std::size_t>(15);
-        len &= 15;
-    }
-    if (len != 0) {
-        std::memcpy(st->buf, data, len);
-        st->buf_len = static_cast<uint32_t>(len);
-    }
+    block_buffer_update(st->buf, st->buf_len, data, len,
+                        [&](const uint8_t* p, std::size_t n) { full_blocks(st, p, n, portable_only); });
 }
 
 }  // namespace

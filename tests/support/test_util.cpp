@@ -58,6 +58,10 @@ std::string vector_path(const std::string& relative) {
     return std::string(TESSALIB_VECTOR_DIR) + "/" + relative;
 }
 
+std::string pyca_vector_path(const std::string& relative) {
+    return std::string(TESSALIB_PYCA_VECTOR_DIR) + "/" + relative;
+}
+
 std::string read_file(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     if (!f) throw std::runtime_error("cannot read " + path);

@@ -18,9 +18,19 @@ inline std::string to_hex(const Bytes& b, bool upper = true) { return to_hex(b.d
 std::string b64_reference(const Bytes& data);
 // Bytes of a text.
 inline Bytes bytes_of(const std::string& s) { return Bytes(s.begin(), s.end()); }
+// The bytes of b, or a pointer to one byte when b is empty (for exports that
+// refuse a NULL pointer even with length 0).
+inline const uint8_t* nonnull(const Bytes& b) {
+    static const uint8_t none = 0;
+    return b.empty() ? &none : b.data();
+}
+inline int32_t len32(const Bytes& b) { return static_cast<int32_t>(b.size()); }
 
 // Path of a file in the committed vector folder.
 std::string vector_path(const std::string& relative);
+// Path of a file in the installed pyca/cryptography vector collection
+// (Debian's python3-cryptography-vectors), e.g. "ciphers/AES/GCM/gcmDecrypt128.rsp".
+std::string pyca_vector_path(const std::string& relative);
 // Whole content of a file; throws when it cannot be read.
 std::string read_file(const std::string& path);
 

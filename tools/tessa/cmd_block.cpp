@@ -36,82 +36,6 @@ const Algorithm* find_algorithm(std::string name) {
     return nullptr;
 }
 
-bool parse_b64(const std::string& text, tessa::Bytes* out) {
-    if (text.find('\0') != std::string::npos) return false;
-    const int32_t n = CNV_BytesFromB64Str(nullptr, 0, text.c_str());
-    if (n < 0) return false;
-    out->assign(static_cast<std::size_t>(n) + 1, 0);
-    const int32_t got = CNV_BytesFromB64Str(out->data(), n, text.c_str());
-    if (got < 0) return false;
-    out->resize(static_cast<std::size_t>(got));
-    return true;
-}
-
-// The data: --text STRING, --hex HEX, --b64 TEXT, or FILE / - read as raw
-// bytes (--in hex or --in b64 read it as text of that kind).
-int get_data(const char* cmd, const tessa::Options& opts, tessa::Bytes* data) {
-    const tessa::Args& pos = opts.positionals();
-    const int given = (opts.has("--text") ? 1 : 0) + (opts.has("--hex") ? 1 : 0) + (opts.has("--b64") ? 1 : 0) +
-                      (pos.empty() ? 0 : 1);
-    if (given != 1 || pos.size() > 1)
-        return tessa::usage_error(cmd,
-                                  "give one of --text STRING, --hex HEX, --b64 TEXT, a FILE or - for standard input");
-    std::string raw;
-    std::string kind = "raw";
-    if (opts.has("--text")) {
-        raw = opts.value("--text");
-    } else if (opts.has("--hex")) {
-        raw = opts.value("--hex");
-        kind = "hex";
-    } else if (opts.has("--b64")) {
-        raw = opts.value("--b64");
-        kind = "b64";
-    } else {
-        kind = opts.value_or("--in", "raw");
-        if (kind != "raw" && kind != "hex" && kind != "b64")
-            return tessa::usage_error(cmd, "--in takes raw, hex or b64");
-        if (const int status = tessa::read_input(cmd, pos[0], &raw)) return status;
-    }
-    // Text typed on the command line that does not decode is bad usage; a
-    // file that does not is bad data.
-    const auto refuse = [&](const char* why) {
-        return pos.empty() ? tessa::usage_error(cmd, why) : tessa::fail(cmd, why);
-    };
-    if (kind == "raw") {
-        data->assign(raw.begin(), raw.end());
-    } else if (kind == "hex") {
-        if (!tessa::hex_bytes(raw, data))
-            return refuse("the data is not whole bytes of hex (an even number of hex digits)");
-    } else if (!parse_b64(raw, data)) {
-        return refuse("the data is not base64");
-    }
-    tessa::wipe(raw);
-    return 0;
-}
-
-int write_result(const char* cmd, const tessa::Options& opts, const tessa::Bytes& data, const std::string& to) {
-    std::string text;
-    if (to == "hex" || to == "b64") {
-        const bool hex = to == "hex";
-        const int32_t len = static_cast<int32_t>(data.size());
-        const int32_t needed = hex ? CNV_HexStrFromBytes(nullptr, 0, data.data(), len)
-                                   : CNV_B64StrFromBytes(nullptr, 0, data.data(), len);
-        if (needed < 0) return tessa::report_error(cmd, needed);
-        std::vector<char> buf(static_cast<std::size_t>(needed) + 1);
-        const int32_t n = hex ? CNV_HexStrFromBytes(buf.data(), needed, data.data(), len)
-                              : CNV_B64StrFromBytes(buf.data(), needed, data.data(), len);
-        if (n < 0) return tessa::report_error(cmd, n);
-        text.assign(buf.data(), static_cast<std::size_t>(n));
-        text.push_back('\n');
-    } else {
-        text.assign(data.begin(), data.end());
-        if (to == "text") text.push_back('\n');
-    }
-    const int status = tessa::write_output(cmd, opts.value("--out"), text.data(), text.size());
-    tessa::wipe(text);
-    return status;
-}
-
 int32_t run_cipher(const Algorithm& alg, tessa::Bytes& data, const tessa::Bytes& key, bool encrypt, const char* mode,
                    const unsigned char* iv) {
     unsigned char* d = data.data();
@@ -138,9 +62,8 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
     if (alg == nullptr)
         return tessa::usage_error(cmd, "--alg takes aes128, aes192, aes256, des, tdea or blowfish" +
                                            (opts.has("--alg") ? ", not " + alg_name : std::string()));
-    const std::string to = opts.value_or("--to", "hex");
-    if (to != "hex" && to != "b64" && to != "raw" && to != "text")
-        return tessa::usage_error(cmd, "--to takes hex, b64, raw or text");
+    std::string to;
+    if (const int status = tessa::result_format(cmd, opts, &to)) return status;
     tessa::Bytes key, iv;
     if (!tessa::hex_bytes(opts.value("--key"), &key) || key.empty())
         return tessa::usage_error(cmd, "give the key as whole bytes of hex with --key");
@@ -161,7 +84,7 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         return tessa::fail(cmd, why);
     }
     tessa::Bytes data;
-    if (const int status = get_data(cmd, opts, &data)) {
+    if (const int status = tessa::get_data(cmd, opts, &data)) {
         tessa::wipe(key);
         return status;
     }
@@ -176,7 +99,7 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
                       alg->block);
         return tessa::report_error(cmd, rc, rc == BAD_LENGTH_ERROR ? hint : nullptr);
     }
-    const int status = write_result(cmd, opts, data, to);
+    const int status = tessa::write_result(cmd, opts, data, to);
     tessa::wipe(data);
     return status;
 }
@@ -195,17 +118,7 @@ int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts)
     "  --iv HEX      the IV, one block: 16 bytes for AES, 8 for the others; needed\n"                           \
     "                by every mode but ECB. In CTR the whole block is the counter.\n"                           \
     "\n"                                                                                                        \
-    "The data (one of):\n"                                                                                      \
-    "  --text STRING   the bytes of STRING\n"                                                                   \
-    "  --hex HEX       bytes in hex (spaces, colons and dashes between digits allowed)\n"                       \
-    "  --b64 TEXT      bytes in base64\n"                                                                       \
-    "  FILE | -        the bytes of FILE or of standard input; with --in hex or\n"                              \
-    "                  --in b64 the file holds hex or base64 text instead\n"                                    \
-    "\n"                                                                                                        \
-    "The result:\n"                                                                                             \
-    "  --to FORMAT   hex (the default, upper case), b64, raw (the bytes as they are)\n"                         \
-    "                or text (the bytes and a line break)\n"                                                    \
-    "  --out FILE    write to FILE instead of standard output\n"                                                \
+    TESSA_DATA_USAGE                                                                                           \
     "\n"                                                                                                        \
     "ECB and CBC work on whole blocks only: the data must be a multiple of the block\n"                         \
     "size (no padding is added or removed). CFB, OFB and CTR take any length.\n"

@@ -1,5 +1,6 @@
 // The helpers every tessa command uses: the option parser, the one-line
-// failure reports, the one input reader and the one output writer.
+// failure reports, the one input reader and the one output writer, and the
+// data and result forms of the cipher commands.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -177,6 +178,96 @@ bool hex_bytes(const std::string& text, Bytes* out) {
     if (got != n / 2) return false;
     out->resize(static_cast<std::size_t>(got));
     return true;
+}
+
+namespace {
+
+bool parse_b64(const std::string& text, Bytes* out) {
+    if (text.find('\0') != std::string::npos) return false;
+    const int32_t n = CNV_BytesFromB64Str(nullptr, 0, text.c_str());
+    if (n < 0) return false;
+    out->assign(static_cast<std::size_t>(n) + 1, 0);
+    const int32_t got = CNV_BytesFromB64Str(out->data(), n, text.c_str());
+    if (got < 0) return false;
+    out->resize(static_cast<std::size_t>(got));
+    return true;
+}
+
+}  // namespace
+
+int get_data(const char* cmd, const Options& opts, Bytes* data) {
+    const Args& pos = opts.positionals();
+    const int given = (opts.has("--text") ? 1 : 0) + (opts.has("--hex") ? 1 : 0) + (opts.has("--b64") ? 1 : 0) +
+                      (pos.empty() ? 0 : 1);
+    if (given != 1 || pos.size() > 1)
+        return usage_error(cmd,
+                                  "give one of --text STRING, --hex HEX, --b64 TEXT, a FILE or - for standard input");
+    std::string raw;
+    std::string kind = "raw";
+    if (opts.has("--text")) {
+        raw = opts.value("--text");
+    } else if (opts.has("--hex")) {
+        raw = opts.value("--hex");
+        kind = "hex";
+    } else if (opts.has("--b64")) {
+        raw = opts.value("--b64");
+        kind = "b64";
+    } else {
+        kind = opts.value_or("--in", "raw");
+        if (kind != "raw" && kind != "hex" && kind != "b64")
+            return usage_error(cmd, "--in takes raw, hex or b64");
+        if (const int status = read_input(cmd, pos[0], &raw)) return status;
+    }
+    // Text typed on the command line that does not decode is bad usage; a
+    // file that does not is bad data.
+    const auto refuse = [&](const char* why) {
+        return pos.empty() ? usage_error(cmd, why) : fail(cmd, why);
+    };
+    if (kind == "raw") {
+        data->assign(raw.begin(), raw.end());
+    } else if (kind == "hex") {
+        if (!hex_bytes(raw, data))
+            return refuse("the data is not whole bytes of hex (an even number of hex digits)");
+    } else if (!parse_b64(raw, data)) {
+        return refuse("the data is not base64");
+    }
+    wipe(raw);
+    return 0;
+}
+
+int result_format(const char* cmd, const Options& opts, std::string* to) {
+    *to = opts.value_or("--to", "hex");
+    if (*to != "hex" && *to != "b64" && *to != "raw" && *to != "text")
+        return usage_error(cmd, "--to takes hex, b64, raw or text");
+    return 0;
+}
+
+int write_result(const char* cmd, const Options& opts, const Bytes& data, const std::string& to) {
+    std::string text;
+    if (to == "hex" || to == "b64") {
+        const bool hex = to == "hex";
+        const int32_t len = static_cast<int32_t>(data.size());
+        const int32_t needed = hex ? CNV_HexStrFromBytes(nullptr, 0, data.data(), len)
+                                   : CNV_B64StrFromBytes(nullptr, 0, data.data(), len);
+        if (needed < 0) return report_error(cmd, needed);
+        std::vector<char> buf(static_cast<std::size_t>(needed) + 1);
+        const int32_t n = hex ? CNV_HexStrFromBytes(buf.data(), needed, data.data(), len)
+                              : CNV_B64StrFromBytes(buf.data(), needed, data.data(), len);
+        if (n < 0) return report_error(cmd, n);
+        text.assign(buf.data(), static_cast<std::size_t>(n));
+        text.push_back('\n');
+    } else {
+        text.assign(data.begin(), data.end());
+        if (to == "text") text.push_back('\n');
+    }
+    const int status = write_output(cmd, opts.value("--out"), text.data(), text.size());
+    wipe(text);
+    return status;
+}
+
+const unsigned char* data_or_empty(const Bytes& b) {
+    static const unsigned char none = 0;
+    return b.empty() ? &none : b.data();
 }
 
 void wipe(void* p, std::size_t n) {

@@ -84,12 +84,45 @@ int write_line(const char* cmd, const std::string& text);
 // any other character or an odd number of digits.
 bool hex_bytes(const std::string& text, Bytes* out);
 
+// The data of a command: --text STRING, --hex HEX, --b64 TEXT, or FILE / -
+// read as raw bytes (--in hex or --in b64 read it as text of that kind);
+// exactly one of them. Returns 0, or the exit status after printing why
+// (text typed on the command line that does not decode is bad usage, 2; a
+// file that does not is bad data, 1).
+int get_data(const char* cmd, const Options& opts, Bytes* data);
+// The --to of a cipher command: hex (the default), b64, raw or text. Returns
+// 0, or 2 after printing why.
+int result_format(const char* cmd, const Options& opts, std::string* to);
+// Writes bytes as --to asks: hex (upper case) or b64 with a line break, raw
+// as they are, text with a line break; to --out FILE or standard output.
+// Returns 0, or 1 after printing why.
+int write_result(const char* cmd, const Options& opts, const Bytes& data, const std::string& to);
+
+// The bytes of b, or a pointer to one byte when b is empty: the exports
+// refuse a NULL pointer where data may have length 0.
+const unsigned char* data_or_empty(const Bytes& b);
+
 // Overwrites a buffer that held a key, a password or plaintext.
 void wipe(void* p, std::size_t n);
 void wipe(Bytes& b);
 void wipe(std::string& s);
 
 }  // namespace tessa
+
+// The --help text of the options get_data and write_result read: a string
+// literal, to join the literals of a command's usage text.
+#define TESSA_DATA_USAGE                                                                        \
+    "The data (one of):\n"                                                                      \
+    "  --text STRING   the bytes of STRING\n"                                                   \
+    "  --hex HEX       bytes in hex (spaces, colons and dashes between digits allowed)\n"       \
+    "  --b64 TEXT      bytes in base64\n"                                                       \
+    "  FILE | -        the bytes of FILE or of standard input; with --in hex or\n"              \
+    "                  --in b64 the file holds hex or base64 text instead\n"                    \
+    "\n"                                                                                        \
+    "The result:\n"                                                                             \
+    "  --to FORMAT   hex (the default, upper case), b64, raw (the bytes as they are)\n"         \
+    "                or text (the bytes and a line break)\n"                                    \
+    "  --out FILE    write to FILE instead of standard output\n"
 
 #define TESSA_CONCAT2(a, b) a##b
 #define TESSA_CONCAT(a, b) TESSA_CONCAT2(a, b)

@@ -1,0 +1,163 @@
+// tessa seal, tessa open: authenticated encryption with the AEAD_ exports
+// (AES-GCM, ChaCha20-Poly1305, Ascon-128/128a) in the tagged layout: the
+// nonce (unless --no-prefix), the ciphertext, the 16-byte tag.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tessa.h"
+#include "tessalib.h"
+
+namespace {
+
+struct Aead {
+    const char* name;
+    const char* title;
+    int32_t code;
+    std::size_t key_len;
+    std::size_t nonce_len;
+};
+
+const Aead kAeads[] = {
+    {"aes128-gcm", "AES-128-GCM", AEAD_AES_128_GCM, 16, 12},
+    {"aes256-gcm", "AES-256-GCM", AEAD_AES_256_GCM, 32, 12},
+    {"chacha20-poly1305", "ChaCha20-Poly1305", AEAD_CHACHA20_POLY1305, 32, 12},
+    {"ascon128", "Ascon-128", AEAD_ASCON_128, 16, 16},
+    {"ascon128a", "Ascon-128a", AEAD_ASCON_128A, 16, 16},
+};
+
+// The algorithm named by --alg. Returns 0, or 2 after printing why.
+int get_alg(const char* cmd, const tessa::Options& opts, const Aead** alg) {
+    const std::string name = opts.value("--alg");
+    for (const Aead& a : kAeads) {
+        if (name == a.name) {
+            *alg = &a;
+            return 0;
+        }
+    }
+    return tessa::usage_error(cmd, "--alg takes aes128-gcm, aes256-gcm, chacha20-poly1305, ascon128 or ascon128a" +
+                                       (opts.has("--alg") ? ", not " + name : std::string()));
+}
+
+// A hex option of an exact length. Returns 0, or 2 after printing why.
+int hex_option(const char* cmd, const tessa::Options& opts, const char* option, std::size_t len, const char* title,
+               tessa::Bytes* out) {
+    if (!tessa::hex_bytes(opts.value(option), out) || out->size() != len) {
+        char why[160];
+        std::snprintf(why, sizeof why, "%s takes the %s of %s: %zu bytes (%zu hex digits)", option,
+                      option[2] == 'k' ? "key" : "nonce", title, len, 2 * len);
+        return tessa::usage_error(cmd, why);
+    }
+    return 0;
+}
+
+// The associated data: --aad TEXT or --aad-hex HEX (neither: none).
+int get_aad(const char* cmd, const tessa::Options& opts, tessa::Bytes* aad) {
+    if (opts.has("--aad") && opts.has("--aad-hex")) return tessa::usage_error(cmd, "give --aad or --aad-hex, not both");
+    if (opts.has("--aad-hex")) {
+        if (!tessa::hex_bytes(opts.value("--aad-hex"), aad))
+            return tessa::usage_error(cmd, "--aad-hex is not whole bytes of hex");
+        return 0;
+    }
+    const std::string text = opts.value("--aad");
+    aad->assign(text.begin(), text.end());
+    return 0;
+}
+
+int run(const char* cmd, bool seal, const tessa::Options& opts) {
+    const Aead* alg = nullptr;
+    std::string to;
+    if (const int status = get_alg(cmd, opts, &alg)) return status;
+    if (const int status = tessa::result_format(cmd, opts, &to)) return status;
+    const bool prefix = !opts.has("--no-prefix");
+    tessa::Bytes key, nonce, aad, data;
+    int status = hex_option(cmd, opts, "--key", alg->key_len, alg->title, &key);
+    if (status == 0 && (seal || !prefix)) status = hex_option(cmd, opts, "--nonce", alg->nonce_len, alg->title, &nonce);
+    if (status == 0 && !seal && prefix && opts.has("--nonce"))
+        status = tessa::usage_error(cmd, "the nonce is read from the data; --nonce goes with --no-prefix");
+    if (status == 0) status = get_aad(cmd, opts, &aad);
+    if (status == 0) status = tessa::get_data(cmd, opts, &data);
+    if (status != 0) {
+        tessa::wipe(key);
+        return status;
+    }
+    const int32_t options = alg->code | (prefix ? OPT_PREFIX_IV : 0);
+    const int32_t in_len = static_cast<int32_t>(data.size());
+    const int32_t aad_len = static_cast<int32_t>(aad.size());
+    const int32_t k = static_cast<int32_t>(key.size()), nl = static_cast<int32_t>(nonce.size());
+    const unsigned char* in = tessa::data_or_empty(data);
+    const unsigned char* n_ptr = tessa::data_or_empty(nonce);
+    const unsigned char* a_ptr = tessa::data_or_empty(aad);
+    const auto call = [&](unsigned char* out, int32_t out_len) {
+        return seal ? AEAD_EncryptWithTag(out, out_len, in, in_len, key.data(), k, n_ptr, nl, a_ptr, aad_len, options)
+                    : AEAD_DecryptWithTag(out, out_len, in, in_len, key.data(), k, n_ptr, nl, a_ptr, aad_len, options);
+    };
+    const int32_t needed = call(nullptr, 0);
+    int32_t n = needed;
+    tessa::Bytes result(needed > 0 ? static_cast<std::size_t>(needed) : 1);
+    if (needed > 0) n = call(result.data(), needed);
+    tessa::wipe(key);
+    tessa::wipe(data);
+    if (n < 0) {
+        tessa::wipe(result);
+        const char* hint = nullptr;
+        if (n == -AUTH_FAIL_ERROR) hint = "the data, key, nonce or associated data is not what was sealed; nothing was written";
+        if (n == -BAD_LENGTH_ERROR) hint = "the data is shorter than a sealed message (nonce and 16-byte tag)";
+        return tessa::report_error(cmd, n, hint);
+    }
+    result.resize(static_cast<std::size_t>(n));
+    status = tessa::write_result(cmd, opts, result, to);
+    tessa::wipe(result);
+    return status;
+}
+
+int cmd_seal(const tessa::Options& opts) { return run("seal", true, opts); }
+int cmd_open(const tessa::Options& opts) { return run("open", false, opts); }
+
+#define AEAD_VALUED {"--alg", "--key", "--nonce", "--aad", "--aad-hex", "--text", "--hex", "--b64", "--in", "--to", "--out"}
+
+#define AEAD_USAGE_BODY                                                                                        \
+    "  --alg ALG       aes128-gcm (16-byte key), aes256-gcm or chacha20-poly1305\n"                             \
+    "                  (32-byte keys), with 12-byte nonces; ascon128 or ascon128a\n"                            \
+    "                  (16-byte keys, 16-byte nonces)\n"                                                        \
+    "  --key HEX       the key in hex\n"                                                                        \
+    "  --aad TEXT      associated data: authenticated, not encrypted, not in the\n"                             \
+    "                  output; the same must be given to open (--aad-hex HEX: in hex)\n"                        \
+    "  --no-prefix     the nonce is not written in front of (read from) the data\n"                             \
+    "\n"                                                                                                        \
+    TESSA_DATA_USAGE                                                                                           \
+    "\n"                                                                                                        \
+    "A sealed message is the nonce (unless --no-prefix), the ciphertext (as long as\n"                          \
+    "the plaintext) and a 16-byte tag.\n"
+
+TESSA_COMMAND({"seal", "encrypt and authenticate (AES-GCM, ChaCha20-Poly1305, Ascon)",
+               "usage: tessa seal --alg ALG --key HEX --nonce HEX [--aad TEXT] DATA [--to FORMAT] [--out FILE]\n"
+               "\n"
+               "Encrypts DATA and appends a tag that proves it was not changed; tessa open\n"
+               "checks the tag and decrypts.\n"
+               "\n"
+               "  --nonce HEX     the nonce in hex. Never seal two messages with the same key\n"
+               "                  and nonce: that gives away the plaintexts and the key's\n"
+               "                  ability to authenticate.\n" AEAD_USAGE_BODY
+               "\n"
+               "Example:\n"
+               "  tessa seal --alg chacha20-poly1305 --key <64 hex digits> \\\n"
+               "      --nonce 000000000000000000000001 --aad header --text 'attack at dawn'\n",
+               AEAD_VALUED, {"--no-prefix"}, cmd_seal});
+TESSA_COMMAND({"open", "check and decrypt a sealed message",
+               "usage: tessa open --alg ALG --key HEX [--aad TEXT] DATA [--to FORMAT] [--out FILE]\n"
+               "\n"
+               "Checks the tag of a message made by tessa seal and, only when it matches,\n"
+               "writes the plaintext. A message that was changed, or a wrong key, nonce or\n"
+               "associated data, is an error and nothing is written.\n"
+               "\n"
+               "  --nonce HEX     the nonce in hex, with --no-prefix only (it is otherwise\n"
+               "                  read from the front of the data)\n" AEAD_USAGE_BODY
+               "\n"
+               "Example:\n"
+               "  tessa open --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F \\\n"
+               "      --hex <sealed message> --to text\n",
+               AEAD_VALUED, {"--no-prefix"}, cmd_open});
+
+}  // namespace
