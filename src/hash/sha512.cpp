@@ -43,7 +43,7 @@ alignas(64) const uint64_t kSha512K[80] = {
 // Maj(a, b, c) = b ^ ((a ^ b) & (b ^ c)); the a ^ b of one round is the b ^ c
 // of the next, so it is carried in bc instead of being computed again.
 #define SHA512_RND(a, b, c, d, e, f, g, h, i)                                          \
-    t1 = h + kSha512K[i] + w[(i) & 15] + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g))));       \
+    t1 = h + kSha512K[i] + w[(i) & 15] + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g))));  \
     d += t1;                                                                           \
     ab = (a) ^ (b);                                                                    \
     h = t1 + SHA512_S0(a) + ((b) ^ (ab & bc));                                         \

@@ -2,9 +2,10 @@
 // filled with small measurements of the system (events) and drained on the
 // Fortuna schedule when a generator reseeds; and the instantiation
 // bookkeeping (first time and process, serial, live instances, processor
-// generator). Every operation runs under the module lock; a pool is also
-// guarded by a lock of its own, so that a thread adding a batch of fast
-// samples holds the module lock only to reserve their pools.
+// generator). Every operation runs under the module lock; the pools are also
+// guarded by locks of their own (one per group of eight pools), so that a
+// thread adding a batch of fast samples holds the module lock only to
+// reserve their pools.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -60,9 +61,10 @@ void entropy_link(RngState* st) noexcept;
 // the source's next pool. Takes the lock.
 void EntropyAddEvent(uint32_t source, const uint8_t* data, std::size_t len) noexcept;
 
-// Adds count fast samples (sources 0, 1 and 2 for each, in that order):
-// the lock is held only while their pools are reserved; each pool is then
-// filled under its own lock.
+// Adds count fast samples (sources 0, 1 and 2 for each, in that order),
+// kStirBatch at a time: the lock is held only while their pools are
+// reserved; each group of pools is then filled under its own lock, with the
+// blocks completed in its pools compressed together.
 void entropy_add_fast_batch(const uint32_t* time_low, const uint32_t* tick, const uint64_t* memory,
                             uint32_t count) noexcept;
 
