@@ -261,4 +261,12 @@ std::size_t entropy_reseed_if_due(uint32_t reseed_counter, uint8_t out[kReseedMa
     return got;
 }
 
+void entropy_pools_lock_all() noexcept {
+    for (uint32_t g = 0; g < kPoolGroups; ++g) group_lock(g);
+}
+
+void entropy_pools_unlock_all() noexcept {
+    for (uint32_t g = 0; g < kPoolGroups; ++g) group_unlock(g);
+}
+
 void entropy_wipe() noexcept { secure_wipe_obj(g_acc); }

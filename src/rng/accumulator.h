@@ -84,6 +84,11 @@ void entropy_drain_locked(uint32_t i, uint8_t digest[kSha512DigestLen]) noexcept
 // accumulator reseed into out; returns its length, 0 when none was due.
 std::size_t entropy_reseed_if_due(uint32_t reseed_counter, uint8_t out[kReseedMaxBytes]) noexcept;
 
+// Around fork() (the module lock held): every pool lock taken, in order,
+// once no thread is filling a pool; and all of them released again.
+void entropy_pools_lock_all() noexcept;
+void entropy_pools_unlock_all() noexcept;
+
 // Process detach: the whole accumulator is set to zero.
 void entropy_wipe() noexcept;
 
