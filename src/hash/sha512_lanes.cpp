@@ -8,7 +8,6 @@
 // The Windows build leaves the 512-bit path out: GCC for mingw-w64 does not
 // align the stack for 512-bit values it spills, so spilled registers would
 // fault. There every block goes through sha512_blocks.
-#include <cstring>
 
 #include "core/cpu.h"
 #include "core/wipe.h"
