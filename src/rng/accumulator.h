@@ -28,7 +28,9 @@ enum EntropySource : uint32_t {
     kSourceCpu = 8,       // one RDSEED or RDRAND word
 };
 
-struct EntropyPool {
+// Each pool starts a cache line of its own, so that threads filling
+// different groups of pools never write to the same line.
+struct alignas(64) EntropyPool {
     Sha512State sha;
     uint32_t byteCount;   // bytes hashed since the last drain
     uint32_t drainCount;  // times drained
