@@ -65,6 +65,26 @@ void ModuleThreadDetach(void* block) noexcept {
     thread_block_release(ts);
 }
 
+void ModuleForkPrepare() noexcept {
+    if (!g_attached) return;
+    plat::lock_enter();
+    entropy_pools_lock_all();
+}
+
+void ModuleForkParent() noexcept {
+    if (!g_attached) return;
+    entropy_pools_unlock_all();
+    plat::lock_leave();
+}
+
+void ModuleForkChild() noexcept {
+    if (!g_attached) return;
+    entropy_pools_unlock_all();
+    // The module lock was taken by the parent's thread; the child's only
+    // thread starts with a fresh one.
+    plat::lock_init();
+}
+
 void ModuleProcessDetach() noexcept {
     if (!g_attached) return;
     entropy_wipe();

@@ -23,6 +23,15 @@ bool ModuleThreadAttach() noexcept;
 // fallback block: then nothing is created and nothing is freed).
 void ModuleThreadDetach(void* block) noexcept;
 
+// Around fork(), where the system has it, in the forking thread: before, the
+// module lock and then the entropy pools' locks are taken, so that the child
+// never inherits a lock held by a thread it does not have, nor a pool half
+// filled; after, the parent releases them and the child starts with free
+// ones. Nothing is done while the module is not attached.
+void ModuleForkPrepare() noexcept;
+void ModuleForkParent() noexcept;
+void ModuleForkChild() noexcept;
+
 // True between a successful process attach and process detach.
 bool module_is_attached() noexcept;
 
