@@ -1,7 +1,6 @@
 // Arcfour.
 #include "aead/arcfour.h"
 
-
 void arcfour_setup(ArcfourState* st, const uint8_t* key, std::size_t key_len) noexcept {
     for (uint32_t k = 0; k < 256; ++k) st->s[k] = static_cast<uint8_t>(k);
     uint32_t j = 0;
