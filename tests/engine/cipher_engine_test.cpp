@@ -20,6 +20,7 @@
 #include "block/key_wrap.h"
 #include "block/modes.h"
 #include "block/padding.h"
+#include "cipher_vectors.h"
 #include "tessalib.h"
 #include "test_util.h"
 #include "vector_files.h"
@@ -32,24 +33,9 @@ const uint32_t kSchemes[] = {CIPHER_PAD_PKCS5, CIPHER_PAD_ONEANDZEROES, CIPHER_P
 
 // --- Padding -----------------------------------------------------------------
 
-// The padding length of a block, written as plainly as the schemes read,
-// or -1.
+// The padding length of a block, written as plainly as the schemes read, or -1.
 int reference_padding(const Bytes& block, uint32_t scheme) {
-    const int b = static_cast<int>(block.size());
-    if (scheme == CIPHER_PAD_ONEANDZEROES) {
-        for (int i = b - 1; i >= 0; --i) {
-            if (block[i] == 0x80) return b - i;
-            if (block[i] != 0) return -1;
-        }
-        return -1;
-    }
-    const int n = block[b - 1];
-    if (n == 0 || n > b) return -1;
-    for (int i = b - n; i < b - 1; ++i) {
-        if (scheme == CIPHER_PAD_PKCS5 && block[i] != n) return -1;
-        if (scheme == CIPHER_PAD_ANSIX923 && block[i] != 0) return -1;
-    }
-    return n;
+    return cipher_vectors::reference_padding(block.data(), static_cast<int>(block.size()), scheme);
 }
 
 TEST(PaddingCheck, EveryLastByteOfEverySchemeMatchesThePlainReading) {
@@ -259,28 +245,8 @@ TEST(CipherChoice, KeepsOtherBitsAndPadsOnlyInEcbAndCbc) {
 
 // --- Key wrap -------------------------------------------------------------------
 
-// RFC 3394 section 4.
-struct WrapExample {
-    const char* kek;
-    const char* key;
-    const char* wrapped;
-};
-const WrapExample kRfc3394[] = {
-    {"000102030405060708090A0B0C0D0E0F", "00112233445566778899AABBCCDDEEFF",
-     "1FA68B0A8112B447AEF34BD8FB5A7B829D3E862371D2CFE5"},
-    {"000102030405060708090A0B0C0D0E0F1011121314151617", "00112233445566778899AABBCCDDEEFF",
-     "96778B25AE6CA435F92B5B97C050AED2468AB8A17AD84E5D"},
-    {"000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F", "00112233445566778899AABBCCDDEEFF",
-     "64E8C3F9CE0F5BA263E9777905818A2A93C8191E7D6E8AE7"},
-    {"000102030405060708090A0B0C0D0E0F1011121314151617", "00112233445566778899AABBCCDDEEFF0001020304050607",
-     "031D33264E15D33268F24EC260743EDCE1C6C7DDEE725A936BA814915C6762D2"},
-    {"000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F",
-     "00112233445566778899AABBCCDDEEFF0001020304050607",
-     "A8F9BC1612C68B3FF6E6F4FBE30E71E4769C8B80A32CB8958CD5D17D6B254DA1"},
-    {"000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F",
-     "00112233445566778899AABBCCDDEEFF000102030405060708090A0B0C0D0E0F",
-     "28C9F404C4B810F4CBCCB35CFB87F8263F5786E2D80ED326CBC7F0E71A99F43BFB988B9B7A02DD21"},
-};
+using cipher_vectors::kRfc3394;
+using cipher_vectors::WrapExample;
 
 TEST(AesKeyWrap, ReproducesTheRfc3394Examples) {
     for (const WrapExample& e : kRfc3394) {

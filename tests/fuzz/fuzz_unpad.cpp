@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/cipher_vectors.h"
 #include "fuzz_check.h"
 #include "tessalib.h"
 
@@ -18,21 +19,7 @@ namespace {
 
 // The padding length the scheme reads at the end of the data, or -1.
 int plain_padding(const uint8_t* d, std::size_t len, int b, uint32_t field) {
-    const uint8_t* last = d + len - static_cast<std::size_t>(b);
-    if (field == CIPHER_PAD_ONEANDZEROES) {
-        for (int i = b - 1; i >= 0; --i) {
-            if (last[i] == 0x80) return b - i;
-            if (last[i] != 0) return -1;
-        }
-        return -1;
-    }
-    const int n = last[b - 1];
-    if (n == 0 || n > b) return -1;
-    for (int i = b - n; i < b - 1; ++i) {
-        if (field == CIPHER_PAD_ANSIX923 && last[i] != 0) return -1;
-        if (field != CIPHER_PAD_ANSIX923 && field != CIPHER_PAD_W3C && last[i] != n) return -1;
-    }
-    return n;
+    return cipher_vectors::reference_padding(d + len - static_cast<std::size_t>(b), b, field);
 }
 
 const char kHex[] = "0123456789ABCDEF";

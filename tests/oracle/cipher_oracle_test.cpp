@@ -7,11 +7,11 @@
 // provider, and ChaCha20 with 8-, 12- and 16-byte IVs against EVP_chacha20.
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
-#include <openssl/provider.h>
 
 #include <string>
 #include <vector>
 
+#include "openssl_providers.h"
 #include "tessalib.h"
 #include "test_util.h"
 
@@ -19,19 +19,6 @@ using tu::Bytes;
 using tu::len32;
 
 namespace {
-
-struct Providers {
-    OSSL_PROVIDER* base = OSSL_PROVIDER_load(nullptr, "default");
-    OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
-    ~Providers() {
-        if (legacy != nullptr) OSSL_PROVIDER_unload(legacy);
-        if (base != nullptr) OSSL_PROVIDER_unload(base);
-    }
-};
-const Providers& providers() {
-    static const Providers p;
-    return p;
-}
 
 // One EVP run: with padding (PKCS #7) or without; key length set for RC4.
 Bytes evp(const std::string& name, const Bytes& key, const Bytes& iv, bool enc, const Bytes& in, bool pad) {
@@ -129,7 +116,7 @@ Bytes oracle_encrypt(const Alg& a, const Mode& m, const Pad& p, const Bytes& key
 }  // namespace
 
 TEST(CipherOracle, EveryAlgorithmModeAndPaddingMatchesOpenSsl) {
-    providers();
+    ossl_legacy_loaded();  // loads the providers
     tu::Prng rng(0xC1F0);
     for (const Alg& a : kAlgs) {
         for (const Mode& m : kModes) {
@@ -176,7 +163,7 @@ TEST(CipherOracle, EveryAlgorithmModeAndPaddingMatchesOpenSsl) {
 }
 
 TEST(CipherOracle, ContextInPiecesMatchesOpenSsl) {
-    providers();
+    ossl_legacy_loaded();  // loads the providers
     tu::Prng rng(0xC7E);
     for (const Alg& a : kAlgs) {
         for (const Mode& m : kModes) {
@@ -210,7 +197,7 @@ TEST(CipherOracle, ContextInPiecesMatchesOpenSsl) {
 }
 
 TEST(CipherOracle, AesKeyWrapMatchesOpenSsl) {
-    providers();
+    ossl_legacy_loaded();  // loads the providers
     tu::Prng rng(0x3394);
     const char* names[] = {"AES-128-WRAP", "AES-192-WRAP", "AES-256-WRAP"};
     for (int k = 0; k < 3; ++k) {
@@ -232,7 +219,7 @@ TEST(CipherOracle, AesKeyWrapMatchesOpenSsl) {
 }
 
 TEST(StreamOracle, ArcfourMatchesRc4OfTheLegacyProvider) {
-    if (providers().legacy == nullptr) GTEST_SKIP() << "OpenSSL's legacy provider did not load";
+    if (!ossl_legacy_loaded()) GTEST_SKIP() << "OpenSSL's legacy provider did not load";
     tu::Prng rng(0x4C4);
     for (int round = 0; round < 60; ++round) {
         const Bytes key = rng.bytes(1 + rng.below(64)), pt = rng.bytes(rng.below(3000));
@@ -248,7 +235,7 @@ TEST(StreamOracle, ArcfourMatchesRc4OfTheLegacyProvider) {
 }
 
 TEST(StreamOracle, ChaCha20MatchesOpenSslWithEveryIvLength) {
-    providers();
+    ossl_legacy_loaded();  // loads the providers
     tu::Prng rng(0xC4A);
     for (int round = 0; round < 60; ++round) {
         const Bytes key = rng.bytes(32), pt = rng.bytes(rng.below(1500));
