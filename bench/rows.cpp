@@ -81,6 +81,19 @@ OpFactory ours_aead(int32_t alg, int32_t key_len, int32_t nonce_len) {
     };
 }
 
+// CIPHER_StreamBytes: Arcfour with a 16-byte key, Salsa20 with a 32-byte key
+// and an 8-byte IV, ChaCha20 with a 32-byte key and the 16-byte IV (counter
+// and nonce words as they are, OpenSSL's layout). Key and IV from kKey, kIv.
+OpFactory ours_stream(int32_t alg, int32_t key_len, int32_t iv_len) {
+    return [=] {
+        return Op([=](uint8_t* out, const uint8_t* in, std::size_t len) {
+            return ok_length(CIPHER_StreamBytes(out, in, static_cast<int32_t>(len), kKey, key_len, kIv, iv_len, 0,
+                                                alg),
+                             len);
+        });
+    };
+}
+
 // GCM_NextEncrypt with a key set up once per benchmark (GCM_InitKey): the
 // per-message cost of a long-lived key.
 OpFactory ours_gcm_next() {
@@ -155,6 +168,23 @@ OpFactory ossl_aead(const char* name, bool keyed_once = false) {
     };
 }
 
+// An AES-128-CBC encryption with its own key as a one-shot caller of EVP
+// makes it: a fresh context keyed, run without padding and freed.
+OpFactory ossl_one_shot_aes_128_cbc() {
+    return [] {
+        return Op([](uint8_t* out, const uint8_t* in, std::size_t len) -> std::size_t {
+            EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+            int n1 = 0, n2 = 0;
+            const bool ok = ctx != nullptr && EVP_EncryptInit_ex(ctx, EVP_aes_128_cbc(), nullptr, kKey, kIv) == 1 &&
+                            EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
+                            EVP_EncryptUpdate(ctx, out, &n1, in, static_cast<int>(len)) == 1 &&
+                            EVP_EncryptFinal_ex(ctx, out + n1, &n2) == 1;
+            EVP_CIPHER_CTX_free(ctx);
+            return ok ? static_cast<std::size_t>(n1 + n2) : 0;
+        });
+    };
+}
+
 // EVP_MAC "HMAC" with a digest, "CMAC" with a cipher, "POLY1305": keyed per
 // message like MAC_Bytes.
 OpFactory ossl_mac(const char* mac_name, const char* param, const char* value, std::size_t keyLen) {
@@ -194,6 +224,10 @@ const std::vector<Row>& throughput_rows() {
         {"DES-CBC-enc", "cipher", ours_cipher(DES_BytesMode, "CBC", 1), ossl_cipher("DES-CBC", 1)},
         {"3DES-CBC-enc", "cipher", ours_cipher(TDEA_BytesMode, "CBC", 1), ossl_cipher("DES-EDE3-CBC", 1)},
         {"Blowfish-CBC-enc", "cipher", ours_blowfish("CBC", 1), ossl_cipher("BF-CBC", 1)},
+        {"ChaCha20", "cipher", ours_stream(STREAM_CHACHA20, 32, 16), ossl_cipher("ChaCha20", 1)},
+        // No OpenSSL row: OpenSSL has no Salsa20 (its target is ChaCha20's speed).
+        {"Salsa20", "cipher", ours_stream(STREAM_SALSA20, 32, 8), nullptr},
+        {"Arcfour", "cipher", ours_stream(STREAM_ARCFOUR, 16, 0), ossl_cipher("RC4", 1)},
         {"MD5", "hash", ours_hash(HASH_ALG_MD5), ossl_digest("MD5")},
         {"SHA-1", "hash", ours_hash(HASH_ALG_SHA1), ossl_digest("SHA1")},
         {"SHA-256", "hash", ours_hash(HASH_ALG_SHA256), ossl_digest("SHA256")},
@@ -254,15 +288,35 @@ const std::vector<CallRow>& tiny_rows() {
         // A 16-byte AES-128-CBC encryption with its own key: the export against
         // a fresh EVP context keyed, run and freed.
         {"AES-128-CBC-16B", 16, ours_cipher(AES128_BytesMode, "CBC", 1),
+         ossl_one_shot_aes_128_cbc()},
+        // The same through the generic interface: CIPHER_EncryptBytes with
+        // "aes128/cbc/nopadding" against the same EVP one-shot.
+        {"CIPHER_EncryptBytes-AES-128-CBC-16B", 16,
+         [] {
+             return Op([](uint8_t* out, const uint8_t* in, std::size_t len) {
+                 return positive(CIPHER_EncryptBytes(out, static_cast<int32_t>(len), in, static_cast<int32_t>(len),
+                                                     kKey, 16, kIv, 16, "aes128/cbc/nopadding", 0));
+             });
+         },
+         ossl_one_shot_aes_128_cbc()},
+        // AES key wrap of a 32-byte key under a 32-byte KEK: CIPHER_KeyWrap
+        // against a fresh EVP_aes_256_wrap context keyed, run and freed.
+        {"CIPHER_KeyWrap-AES-256-32B", 32,
+         [] {
+             return Op([](uint8_t* out, const uint8_t* in, std::size_t len) {
+                 return positive(CIPHER_KeyWrap(out, static_cast<int32_t>(len + 8), in, static_cast<int32_t>(len),
+                                                kKey, 32, CIPHER_ALG_AES256));
+             });
+         },
          [] {
              return Op([](uint8_t* out, const uint8_t* in, std::size_t len) -> std::size_t {
                  EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
                  int n1 = 0, n2 = 0;
-                 const bool ok = ctx != nullptr &&
-                                 EVP_EncryptInit_ex(ctx, EVP_aes_128_cbc(), nullptr, kKey, kIv) == 1 &&
-                                 EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
-                                 EVP_EncryptUpdate(ctx, out, &n1, in, static_cast<int>(len)) == 1 &&
-                                 EVP_EncryptFinal_ex(ctx, out + n1, &n2) == 1;
+                 bool ok = ctx != nullptr;
+                 if (ok) EVP_CIPHER_CTX_set_flags(ctx, EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
+                 ok = ok && EVP_EncryptInit_ex(ctx, EVP_aes_256_wrap(), nullptr, kKey, nullptr) == 1 &&
+                      EVP_EncryptUpdate(ctx, out, &n1, in, static_cast<int>(len)) == 1 &&
+                      EVP_EncryptFinal_ex(ctx, out + n1, &n2) == 1;
                  EVP_CIPHER_CTX_free(ctx);
                  return ok ? static_cast<std::size_t>(n1 + n2) : 0;
              });

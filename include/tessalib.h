@@ -560,6 +560,274 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_Ecb(int32_t handle, unsigned char *data, 
 TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int32_t encrypt);
 
 /* ------------------------------------------------------------------------ */
+/* CIPHER_: AES and Triple DES with the algorithm, mode and padding chosen   */
+/* at run time; PAD_: block padding; CIPHER_KeyWrap/KeyUnwrap: key wrap      */
+/* ------------------------------------------------------------------------ */
+/*
+ * The generic functions take the algorithm, the mode and the padding either
+ * as a text algModeText or as bits of the option word `options`:
+ *
+ *   bits 4-7   algorithm  CIPHER_ALG_TDEA (block 8, key 24 bytes),
+ *                         CIPHER_ALG_AES128 / _AES192 / _AES256 (block 16,
+ *                         key 16 / 24 / 32 bytes)
+ *   bits 8-11  mode       CIPHER_MODE_ECB, _CBC, _OFB, _CFB, _CTR (note: OFB
+ *                         is 0x200 and CFB 0x300); the modes are those of the
+ *                         AES128_ family (full-block CFB, the whole IV block a
+ *                         big-endian counter in CTR)
+ *   bit 12     OPT_PREFIX_IV: the IV travels in front of the ciphertext
+ *   bits 16-19 padding    CIPHER_PAD_DEFAULT (PKCS #5), _NONE, _PKCS5,
+ *                         _ONEANDZEROES, _ANSIX923, _W3C (see PAD_ below)
+ *
+ * algModeText: the letters and digits of the text, in either case, the rest
+ * (slashes, dashes, spaces...) ignored, at most 64 of them read: an
+ * algorithm ("aes128", "aes192", "aes256", "tdea", "3des", "desede3",
+ * "desede"), then optionally a mode ("ecb", "cbc", "ofb", "cfb", "ctr"),
+ * then optionally a padding ("pkcs5padding" or "pkcs5", "nopadding" or
+ * "nopad", "oneandzeroespadding" or "oneandzeroes", "ansix923padding" or
+ * "ansix923", "w3cpadding" or "w3c"), and nothing else: "AES-128/CBC/
+ * PKCS5Padding" is options 0x20120; "tdea" alone is Triple DES in ECB.
+ *
+ * Resolving them, in order (every function that takes both):
+ *   - a non-empty algModeText together with algorithm bits in options, or
+ *     neither: BAD_FLAG_ERROR;
+ *   - a text that does not parse: BAD_PARAM_ERROR; the text's algorithm,
+ *     mode and padding replace those fields of options (other bits, such as
+ *     OPT_PREFIX_IV, are kept);
+ *   - a mode field other than the five: BAD_MODE_ERROR;
+ *   - an algorithm field other than the four: INTERNAL_ERROR;
+ *     keyLen not the algorithm's: BAD_KEY_LEN_ERROR;
+ *   - a mode other than ECB with ivLen not the block length:
+ *     BAD_IV_LEN_ERROR (not tested by CIPHER_DecryptBytes with
+ *     OPT_PREFIX_IV, which reads the IV from its input).
+ * Padding applies in ECB and CBC only, and there CIPHER_PAD_NONE and the
+ * unassigned values 0x60000-0xF0000 mean none; OFB, CFB and CTR never pad.
+ *
+ * Every error is returned negated (-BAD_KEY_LEN_ERROR is -33) and recorded
+ * as the thread's last error; CIPHER_Init and CIPHER_InitHex return 0 and
+ * record the code. All are framed; all but CIPHER_Update, CIPHER_UpdateHex
+ * and CIPHER_Final take a fast entropy sample at entry. Keys, IVs, decoded
+ * text, temporary buffers and contexts are wiped before they are released.
+ * Sizes are computed in 64 bits: a result that would pass INT32_MAX is an
+ * error (named with each function), never a wrapped length.
+ *
+ * Behaviour that differs from older releases of this interface, on purpose:
+ *   - Output lengths are computed in 64 bits (CIPHER_EncryptBytes' input,
+ *     padding and IV block; the hex forms' 2 x r; CIPHER_KeyWrap's key data
+ *     + 8; PAD_BytesBlock's input + padding; PAD_HexBlock's 2 x (k + n)),
+ *     so a huge length is refused instead of passing the "output long
+ *     enough" test with a wrapped number.
+ *   - CIPHER_EncryptBytes with OPT_PREFIX_IV in ECB writes a block of zeros
+ *     in front when iv is NULL or shorter than a block, instead of reading
+ *     a block through it.
+ *   - CIPHER_EncryptHex and CIPHER_DecryptHex write "" for an empty result.
+ *   - The AES key unwrap compares its integrity value, and the Triple DES
+ *     key unwrap its SHA-1 check value, in constant time; the padding check
+ *     examines all of the last block without a branch on its bytes.
+ *   - NULL pointers are refused where older releases read through them: in
+ *     CIPHER_KeyWrap/KeyUnwrap (NULL_ERROR), CIPHER_Update (NULL_ERROR, and
+ *     BAD_LENGTH_ERROR for a negative length), CIPHER_Init (NULL_ERROR) and
+ *     PAD_BytesBlock (NULL_ERROR, and BAD_PARAM_ERROR for a negative length).
+ */
+#define CIPHER_ALG_TDEA          0x10
+#define CIPHER_ALG_AES128        0x20
+#define CIPHER_ALG_AES192        0x30
+#define CIPHER_ALG_AES256        0x40
+#define CIPHER_MODE_ECB          0x000
+#define CIPHER_MODE_CBC          0x100
+#define CIPHER_MODE_OFB          0x200
+#define CIPHER_MODE_CFB          0x300
+#define CIPHER_MODE_CTR          0x400
+#define CIPHER_PAD_DEFAULT       0x00000
+#define CIPHER_PAD_NONE          0x10000
+#define CIPHER_PAD_PKCS5         0x20000
+#define CIPHER_PAD_ONEANDZEROES  0x30000
+#define CIPHER_PAD_ANSIX923      0x40000
+#define CIPHER_PAD_W3C           0x50000
+
+/* CIPHER_EncryptBytes: encrypts inputLen bytes of input with key (keyLen
+ * bytes) and iv (ivLen bytes, not read in ECB) and writes L bytes to output:
+ * with OPT_PREFIX_IV first the IV block (in ECB the iv given, or zeros when
+ * iv is NULL or shorter than a block), then the ciphertext of the input and,
+ * in ECB and CBC with padding, of 1 to B padding bytes (a whole block when
+ * inputLen is a multiple of B). Returns L. Query mode (output NULL or
+ * outputLen <= 0) returns L and writes nothing. The input may be where the
+ * ciphertext goes or anywhere else in output. Errors (negative), in this
+ * order: the resolution above; -BAD_LENGTH_ERROR: inputLen < 0, or L above
+ * INT32_MAX; (query here); -NULL_ERROR: input NULL with inputLen > 0, or key
+ * NULL; -SHORT_BUF_ERROR: outputLen < L; -BAD_LENGTH_ERROR: ECB or CBC
+ * without padding and inputLen not a multiple of B; -BAD_IV_ERROR: iv NULL
+ * in a mode other than ECB. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_EncryptBytes(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
+
+/* CIPHER_DecryptBytes: decrypts inputLen bytes of input (with OPT_PREFIX_IV:
+ * the first B bytes are the IV, iv and ivLen are not used, and the rest is
+ * the ciphertext), removes the padding (ECB and CBC with padding) and writes
+ * the plaintext to output; returns its length. Query mode (output NULL or
+ * outputLen 0): without padding it returns the ciphertext length; with
+ * padding it decrypts into a temporary buffer (so it needs the real key, IV
+ * and data) and returns the exact plaintext length. Errors (negative), in
+ * this order: the resolution above; -BAD_LENGTH_ERROR: inputLen < 0;
+ * -BAD_PARAM_ERROR: outputLen < 0; -NULL_ERROR: input NULL with inputLen > 0,
+ * or key NULL; -BAD_LENGTH_ERROR: with OPT_PREFIX_IV, inputLen < B;
+ * -SHORT_BUF_ERROR: without padding, outputLen < the ciphertext length;
+ * -MEMORY_ERROR: the temporary buffer; the cipher's codes (-BAD_LENGTH_ERROR
+ * for ECB or CBC data that is not whole blocks, -BAD_IV_ERROR for a NULL iv);
+ * -BAD_LENGTH_ERROR: with padding, a ciphertext shorter than B or not whole
+ * blocks; -DECRYPT_ERROR: the padding is not valid (the check cannot help
+ * telling valid from invalid padding apart: CBC with padding is a padding
+ * oracle by nature); -SHORT_BUF_ERROR: with padding, outputLen < the
+ * plaintext. After a failure of the cipher or the padding, output may hold
+ * partial results that must not be used. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_DecryptBytes(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
+
+/* CIPHER_EncryptBytes2, CIPHER_DecryptBytes2: the same functions under a
+ * second name (every argument is passed on unchanged). */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_EncryptBytes2(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_DecryptBytes2(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
+
+/* CIPHER_EncryptHex, CIPHER_DecryptHex: CIPHER_EncryptBytes and
+ * CIPHER_DecryptBytes on strict hex text (an even number of hex digits of
+ * either case, nothing else; ivHex may be NULL: no IV). Writes the result as
+ * upper-case hex with a NUL into output (outputLen characters plus the NUL)
+ * and returns the number of characters, 2 x the byte result; an empty result
+ * writes "" and returns 0. Query mode (output NULL or outputLen 0) returns
+ * the characters needed. Errors (negative), in this order: -BAD_PARAM_ERROR:
+ * dataHex or keyHex NULL or empty, or outputLen < 0; -INVALID_DATA_ERROR: a
+ * text that is not strict hex (an odd length included); -MEMORY_ERROR: the
+ * decoded or temporary buffers; then every error of the byte function (its
+ * code, never doubled); -BAD_PARAM_ERROR: 2 x the result above INT32_MAX;
+ * -SHORT_BUF_ERROR: outputLen < 2 x the result. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_EncryptHex(char *output, int32_t outputLen, const char *dataHex, const char *keyHex, const char *ivHex, const char *algModeText, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_DecryptHex(char *output, int32_t outputLen, const char *dataHex, const char *keyHex, const char *ivHex, const char *algModeText, int32_t options);
+
+/* CIPHER_Init: opens the thread's CIPHER context for the algorithm and mode
+ * (resolved as above) in the direction of encrypt (nonzero encrypts) and
+ * returns its handle (odd, 1 to 0x3FFFFFFF), or 0 with the reason as the
+ * thread's last error (its absolute value): the resolution's codes;
+ * NULL_ERROR: key NULL; BAD_IV_ERROR: iv NULL in a mode other than ECB. The
+ * padding field and OPT_PREFIX_IV are accepted and have no effect: the
+ * context never pads and never prefixes. Any open CIPHER context of the
+ * thread ends first (and is wiped), whether or not this call succeeds. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_Init(int32_t encrypt, const char *algModeText, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, int32_t options);
+
+/* CIPHER_InitHex: CIPHER_Init with the key and the IV (may be NULL: no IV)
+ * in hex. Reasons, in order: BAD_PARAM_ERROR: keyHex NULL or empty;
+ * INVALID_DATA_ERROR: a character of keyHex or ivHex that is not a hex
+ * digit; then those of CIPHER_Init, where a key text of odd length fails the
+ * key length (BAD_KEY_LEN_ERROR) and an IV text of odd length the IV length
+ * (BAD_IV_LEN_ERROR; not looked at in ECB). */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_InitHex(int32_t encrypt, const char *algModeText, const char *keyHex, const char *ivHex, int32_t options);
+
+/* CIPHER_Update: runs inputLen bytes of input through the open context into
+ * output (exactly inputLen bytes; output may equal input); the chaining
+ * state carries to the next call (as AES128_Update); nothing is padded.
+ * Returns 0. Errors (negative), in this order: -INVALID_HANDLE_ERROR;
+ * -NULL_ERROR: output NULL, or input NULL with inputLen > 0;
+ * -BAD_LENGTH_ERROR: inputLen < 0; -SHORT_BUF_ERROR: outputLen < inputLen;
+ * -BAD_LENGTH_ERROR: ECB or CBC with inputLen not a multiple of the block
+ * (the context is unchanged). */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_Update(int32_t handle, unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen);
+
+/* CIPHER_UpdateHex: CIPHER_Update on strict hex text, the result written to
+ * output as upper-case hex of the same length with a NUL. A NULL or empty
+ * dataHex writes "" (when outputLen >= 0) and returns 0. Errors (negative),
+ * in this order: -NULL_ERROR: output NULL; -INVALID_DATA_ERROR: a character
+ * that is not a hex digit; -SHORT_BUF_ERROR: dataHex longer than outputLen
+ * characters; -INVALID_DATA_ERROR: an odd number of characters;
+ * -MEMORY_ERROR; then CIPHER_Update's codes. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_UpdateHex(int32_t handle, char *output, int32_t outputLen, const char *dataHex);
+
+/* CIPHER_Final: with the thread's live CIPHER handle wipes the context, ends
+ * it and returns 0; any other value (a second call included) returns
+ * -INVALID_HANDLE_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_Final(int32_t handle);
+
+/*
+ * PAD_: block padding for blocks of blockLen 8 or 16 bytes. Padding adds
+ * n = blockLen - (length mod blockLen) bytes, 1 to blockLen:
+ *   CIPHER_PAD_ONEANDZEROES (0x30000): 0x80 then n - 1 zero bytes; removal
+ *     takes zero bytes back from the end to a 0x80 within the last block;
+ *   CIPHER_PAD_ANSIX923 (0x40000): n - 1 zero bytes, then the byte n;
+ *   CIPHER_PAD_W3C (0x50000): written as PKCS #5; on removal only the last
+ *     byte (1 to blockLen) is looked at;
+ *   any other padding field (0, CIPHER_PAD_NONE and CIPHER_PAD_PKCS5
+ *     included): PKCS #5, n bytes of value n (the PKCS #7 rule).
+ * Removal looks at the whole last block without a branch on its bytes and
+ * gives DECRYPT_ERROR for invalid padding. Every function is framed; results
+ * are lengths, errors negated.
+ */
+
+/* PAD_BytesBlock: copies inputLen bytes of input to output (may be the same
+ * buffer) and appends the padding; returns the padded length inputLen + n.
+ * Query mode (output NULL or outputLen < 1) returns it and writes nothing.
+ * Errors (negative), in this order: -BAD_BLK_LEN_ERROR: blockLen not 8 or
+ * 16; -NULL_ERROR: input NULL with inputLen > 0; -BAD_PARAM_ERROR: inputLen
+ * < 0, or the padded length above INT32_MAX; -SHORT_BUF_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL PAD_BytesBlock(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, int32_t blockLen, int32_t options);
+
+/* PAD_UnpadBytes: checks the padding at the end of inputLen bytes of input
+ * and moves what comes before it to output (may be the same buffer);
+ * returns that length. No query mode. Errors (negative), in this order:
+ * -BAD_BLK_LEN_ERROR; -NULL_ERROR: input or output NULL; -BAD_LENGTH_ERROR:
+ * inputLen below blockLen or not a multiple of it; -DECRYPT_ERROR: invalid
+ * padding; -SHORT_BUF_ERROR: outputLen below the unpadded length. */
+TESSALIB_API int32_t TESSALIB_CALL PAD_UnpadBytes(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, int32_t blockLen, int32_t options);
+
+/* PAD_HexBlock: copies the text inputHex to output unchanged (its characters
+ * are not checked) and appends the padding of its length / 2 bytes as
+ * upper-case hex, then a NUL; returns the characters, 2 x (k + n). Query mode
+ * (output NULL or outputLen < 1) returns that number. Errors (negative), in
+ * this order: -BAD_BLK_LEN_ERROR; -NULL_ERROR: inputHex NULL;
+ * -BAD_FORMAT_ERROR: an odd length; -BAD_PARAM_ERROR: the result above
+ * INT32_MAX; -SHORT_BUF_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL PAD_HexBlock(char *output, int32_t outputLen, const char *inputHex, int32_t blockLen, int32_t options);
+
+/* PAD_UnpadHex: checks the padding of the hex text inputHex (its last
+ * blockLen character pairs, each read as a hex number) and copies the
+ * characters before it to output with a NUL; returns their number. Query
+ * mode needs a non-NULL output with outputLen < 1. Errors (negative), in
+ * this order: -BAD_BLK_LEN_ERROR; -NULL_ERROR: inputHex or output NULL;
+ * -BAD_FORMAT_ERROR: empty or of odd length; -BAD_LENGTH_ERROR: fewer than
+ * blockLen bytes or not a multiple of it; -DECRYPT_ERROR; -SHORT_BUF_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL PAD_UnpadHex(char *output, int32_t outputLen, const char *inputHex, int32_t blockLen, int32_t options);
+
+/*
+ * Key wrap: CIPHER_KeyWrap and CIPHER_KeyUnwrap protect one key (keyData)
+ * under another (the key-encryption key, kek). The algorithm field of
+ * options (no other bit is read) chooses:
+ *   CIPHER_ALG_AES128/192/256: AES key wrap of RFC 3394 with its default
+ *     initial value A6A6A6A6A6A6A6A6, a KEK of 16/24/32 bytes; key data of
+ *     n x 8 bytes, n >= 2; wrapped n x 8 + 8 bytes.
+ *   CIPHER_ALG_TDEA: Triple DES key wrap of RFC 3217 with a 24-byte KEK; the
+ *     key data is one 24-byte Triple DES key, used with its parity bits as
+ *     given; wrapped 40 bytes. The 8-byte IV of the inner pass comes from the
+ *     library's handle generator seeded with the KEK: it is not secret and
+ *     not part of the format, and two wraps of one key differ.
+ * Both take a fast entropy sample; results are lengths, errors negated. An
+ * unwrap whose integrity check fails (a wrong KEK, altered data) fills all
+ * outputLen bytes of output with zeros and returns -1 (last error 1): no
+ * partial key is ever left behind. The check takes the same time whatever
+ * the bytes.
+ */
+
+/* CIPHER_KeyWrap: wraps keyDataLen bytes of keyData; returns the wrapped
+ * length. Query mode (output NULL or outputLen 0) returns it. Errors
+ * (negative), in this order: -BAD_FLAG_ERROR; -BAD_KEY_LEN_ERROR (kekLen);
+ * -BAD_LENGTH_ERROR: AES key data shorter than 16 bytes or not a multiple of
+ * 8 (or its wrapped length above INT32_MAX), Triple DES key data not 24
+ * bytes; (query here); -NULL_ERROR: kek or keyData NULL; -SHORT_BUF_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_KeyWrap(unsigned char *output, int32_t outputLen, const unsigned char *keyData, int32_t keyDataLen, const unsigned char *kek, int32_t kekLen, int32_t options);
+
+/* CIPHER_KeyUnwrap: unwraps wrappedLen bytes of wrapped; returns the key
+ * length (wrappedLen - 8 for AES, 24 for Triple DES). Query mode (output
+ * NULL or outputLen < 1) returns it. Errors (negative), in this order:
+ * -BAD_FLAG_ERROR; -BAD_KEY_LEN_ERROR; -BAD_LENGTH_ERROR: AES wrapped data
+ * shorter than 24 bytes or not a multiple of 8, Triple DES not 40 bytes;
+ * (query here); -NULL_ERROR: kek or wrapped NULL; -SHORT_BUF_ERROR; -1: the
+ * integrity check failed (output zero-filled). */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_KeyUnwrap(unsigned char *output, int32_t outputLen, const unsigned char *wrapped, int32_t wrappedLen, const unsigned char *kek, int32_t kekLen, int32_t options);
+
+/* ------------------------------------------------------------------------ */
 /* HASH_: message digests                                                    */
 /* ------------------------------------------------------------------------ */
 /*
@@ -1486,6 +1754,128 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_NextDecrypt(int32_t handle, unsigned char
  * 0, or 64 (POSITIVE, recorded as the last error) for a handle that is not
  * the live one (so a second call gives 64). Takes a fast entropy sample. */
 TESSALIB_API int32_t TESSALIB_CALL GCM_FinishKey(int32_t handle);
+
+/* ------------------------------------------------------------------------ */
+/* CIPHER_Stream, PC1_: the stream ciphers Arcfour, Salsa20 and ChaCha20     */
+/* ------------------------------------------------------------------------ */
+/*
+ * Algorithms, by the low four bits of options (the other bits are ignored;
+ * any other code is BAD_FLAG_ERROR):
+ *
+ *   code                 key bytes            IV bytes     counter
+ *   1  STREAM_ARCFOUR    1 or more (the first none (not    not used
+ *      (RC4-compatible)  256 take part)       read)
+ *   2  STREAM_SALSA20    16 or 32             8            not used (starts at 0)
+ *   3  STREAM_CHACHA20   16 or 32             8, 12 or 16  the first block's
+ *                                                          number (8 and 12)
+ *
+ * Salsa20 and ChaCha20 take a 16-byte key with the constant "expand 16-byte
+ * k" and the key twice. ChaCha20 words 12 to 15: an 8-byte IV gives the
+ * counter, 0 and the IV (the original 64-bit counter layout); a 12-byte IV
+ * the counter and the IV (RFC 8439); a 16-byte IV is the four words as they
+ * are (its first 4 bytes are the starting counter) and the counter argument
+ * is not used. The block counter in words 12 and 13 counts as one 64-bit
+ * number, so it carries into word 13 with every IV length.
+ *
+ * Encryption and decryption are the same operation (XOR with the
+ * keystream); output may be the same buffer as input. Text forms decode
+ * hex with every character a hex digit and an even length, and write
+ * upper-case hex with a NUL, as many whole bytes as fit in maxChars
+ * characters (a cut is not reported).
+ *
+ * The CIPHER_Stream functions return negated codes, except that
+ * CIPHER_StreamBytes gives Arcfour's negative lengths and empty key as the
+ * POSITIVE 6 (BAD_PARAM_ERROR); the PC1_ functions (Arcfour only) return
+ * POSITIVE codes. Every function is framed; CIPHER_StreamInit and
+ * CIPHER_StreamFinal take a fast entropy sample. Cipher states, keystream
+ * and decoded text are wiped before they are released.
+ *
+ * Files: CIPHER_StreamFile and PC1_File refuse an output that is the input
+ * (the same name, or another name of the same file: a "./" prefix, a hard
+ * or symbolic link, on Windows another case) with DUP_ERROR before the
+ * output is opened, so the input is never truncated. A read error is
+ * READ_ERROR, a write that fails (a full disk, a file size limit) or an
+ * output that cannot be closed WRITE_ERROR; after any failure once the
+ * output was opened the output file is deleted.
+ *
+ * Behaviour that differs from older releases of this interface, on purpose:
+ *   - The DUP_ERROR test of the file functions, the checked reads and
+ *     writes, and the deletion of a partial output.
+ *   - NULL pointers and lengths that used to be read through or left
+ *     undefined are refused: PC1_Bytes' NULL output or input with a length
+ *     (14); an Arcfour key of 0 bytes (6 in its sign); a NULL key (36) or
+ *     ChaCha20 IV (37) of an accepted length; a negative inputLen of
+ *     Salsa20 and ChaCha20 in CIPHER_StreamBytes (-6); a negative maxChars
+ *     of PC1_Hex (6); NULL or empty file names of PC1_File (6).
+ */
+#define STREAM_ARCFOUR   1
+#define STREAM_SALSA20   2
+#define STREAM_CHACHA20  3
+
+/* CIPHER_StreamBytes: writes inputLen bytes of input XOR the keystream to
+ * output. Returns 0. Errors, in this order: -NULL_ERROR: output or input
+ * NULL with inputLen != 0; -BAD_FLAG_ERROR; Arcfour: 6 (POSITIVE) for
+ * inputLen or keyLen < 0 or keyLen 0, -BAD_KEY_ERROR for a NULL key;
+ * Salsa20, ChaCha20: -BAD_PARAM_ERROR for inputLen < 0, -BAD_KEY_LEN_ERROR,
+ * -BAD_KEY_ERROR (key NULL), -BAD_IV_LEN_ERROR (a Salsa20 IV NULL included),
+ * -BAD_IV_ERROR (a ChaCha20 IV NULL). */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamBytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, int32_t counter, int32_t options);
+
+/* CIPHER_StreamHex: CIPHER_StreamBytes on hex text; returns 0 (not a
+ * length). Errors (negative), in this order: -NULL_ERROR: output NULL;
+ * -BAD_PARAM_ERROR: inputHex or keyHex NULL or empty, or maxChars < 0;
+ * -BAD_FORMAT_ERROR: inputHex or keyHex not hex of an even length; Salsa20
+ * and ChaCha20: -BAD_IV_ERROR for ivHex NULL or empty, -BAD_FORMAT_ERROR for
+ * ivHex not hex (Arcfour does not read ivHex); -BAD_FLAG_ERROR;
+ * -MEMORY_ERROR; the key and IV length codes of CIPHER_StreamBytes. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamHex(char *output, int32_t maxChars, const char *inputHex, const char *keyHex, const char *ivHex, int32_t counter, int32_t options);
+
+/* CIPHER_StreamFile: encrypts (or decrypts) the file inputFile into
+ * outputFile through the thread's stream context, which it sets up as
+ * CIPHER_StreamInit does (so any stream handle of the thread ends) and ends
+ * again. Returns 0. Errors (negative), in this order: -BAD_PARAM_ERROR:
+ * a NULL or empty file name; the set-up codes of CIPHER_StreamInit;
+ * -OPEN_ERROR: the input cannot be opened; -DUP_ERROR: the output is the
+ * input; -CREATE_ERROR: the output cannot be created; -READ_ERROR;
+ * -WRITE_ERROR. See "Files" above. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamFile(const char *outputFile, const char *inputFile, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, int32_t counter, int32_t options);
+
+/* CIPHER_StreamInit: sets up the thread's stream context (one per thread)
+ * and returns its handle (odd, 1 to 0x3FFFFFFF), or 0 with the reason as the
+ * last error: BAD_KEY_ERROR (key NULL or keyLen < 1), BAD_FLAG_ERROR,
+ * BAD_KEY_LEN_ERROR, BAD_IV_LEN_ERROR, BAD_IV_ERROR (a NULL ChaCha20 IV).
+ * Any earlier stream handle of the thread ends first, whether or not this
+ * call succeeds. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamInit(const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, int32_t counter, int32_t options);
+
+/* CIPHER_StreamUpdate: the next inputLen bytes of keystream XOR input into
+ * output; any split of a message gives the bytes of one call. Returns 0.
+ * Errors (negative), in this order: -NULL_ERROR: output or input NULL;
+ * -BAD_PARAM_ERROR: inputLen < 0; -INVALID_HANDLE_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamUpdate(int32_t handle, unsigned char *output, const unsigned char *input, int32_t inputLen);
+
+/* CIPHER_StreamFinal: with the thread's live stream handle wipes the context
+ * and ends it, returns 0; otherwise -INVALID_HANDLE_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamFinal(int32_t handle);
+
+/* PC1_Bytes: Arcfour of inputLen bytes of input with keyLen bytes of key into
+ * output. Returns 0, or POSITIVE: NULL_ERROR for output or input NULL with
+ * inputLen != 0; BAD_PARAM_ERROR for inputLen or keyLen < 0 or keyLen 0;
+ * BAD_KEY_ERROR for a NULL key. */
+TESSALIB_API int32_t TESSALIB_CALL PC1_Bytes(unsigned char *output, const unsigned char *input, int32_t inputLen, const unsigned char *key, int32_t keyLen);
+
+/* PC1_File: Arcfour of the file inputFile into outputFile. Returns 0, or
+ * POSITIVE, in this order: BAD_PARAM_ERROR for keyLen < 0, keyLen 0 or a
+ * NULL or empty file name; BAD_KEY_ERROR for a NULL key; OPEN_ERROR;
+ * DUP_ERROR; CREATE_ERROR; READ_ERROR; WRITE_ERROR (see "Files" above). */
+TESSALIB_API int32_t TESSALIB_CALL PC1_File(const char *outputFile, const char *inputFile, const unsigned char *key, int32_t keyLen);
+
+/* PC1_Hex: Arcfour on hex text, the result as upper-case hex in output
+ * (maxChars characters plus a NUL). Returns 0, or POSITIVE, in this order:
+ * NULL_ERROR for output NULL; BAD_PARAM_ERROR for maxChars < 0 or inputHex
+ * or keyHex NULL or empty; BAD_FORMAT_ERROR for a text that is not hex of an
+ * even length; MEMORY_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL PC1_Hex(char *output, int32_t maxChars, const char *inputHex, const char *keyHex);
 
 #ifdef __cplusplus
 }

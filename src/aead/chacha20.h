@@ -9,14 +9,15 @@
 // The block counter in words 12 and 13 advances as one 64-bit number (a
 // carry out of word 12 goes into word 13, whatever the IV length).
 //
-// Whole blocks go several at a time where the processor allows: eight with
-// AVX2 (using AVX-512's rotations where present), four with SSE2 (every
-// x86-64 processor), one at a time otherwise. Every path gives the same
-// bytes; chacha20_xor_blocks_path runs a chosen one, for the tests. No
-// branch and no memory index depends on the key or the data.
+// Whole blocks go several at a time where the processor allows (the paths
+// of aead/arx_path.h, shared with Salsa20); chacha20_xor_blocks_path runs a
+// chosen one, for the tests. No branch and no memory index depends on the
+// key or the data.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "aead/arx_path.h"
 
 constexpr std::size_t kChaCha20BlockLen = 64;
 
@@ -42,9 +43,9 @@ void chacha20_block(ChaCha20State* st, uint8_t out[64]) noexcept;
 void chacha20_xor_blocks(ChaCha20State* st, uint8_t* out, const uint8_t* in, std::size_t nblocks) noexcept;
 
 // The ways of making several blocks at once.
-enum class ChaCha20Path : uint32_t { portable, sse2, avx2, avx512vl };
+using ChaCha20Path = ArxPath;
 // True when this processor and build can run the path.
-bool chacha20_path_available(ChaCha20Path path) noexcept;
+inline bool chacha20_path_available(ChaCha20Path path) noexcept { return arx_path_available(path); }
 // chacha20_xor_blocks by the given path (which must be available); blocks
 // the path cannot take (a short run, a counter about to carry) go one at a
 // time.

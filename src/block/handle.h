@@ -21,6 +21,20 @@ inline bool handle_is_live(uint32_t stored, int32_t handle) noexcept {
 uint32_t thread_rand() noexcept;
 void thread_rand_seed(uint32_t seed) noexcept;
 
-// The first tempered output of TinyMT32 (mat1 0x8F7011EE, mat2 0xFC78FF1F,
-// tmat 0x3793FDFF) after the standard initialisation with `seed`.
+// TinyMT32 (mat1 0x8F7011EE, mat2 0xFC78FF1F, tmat 0x3793FDFF): the
+// standard initialisation with a seed (with its eight pre-iterations), and
+// the tempered outputs in order.
+struct TinyMt32 {
+    uint32_t status[4];
+};
+void tinymt32_init(TinyMt32* t, uint32_t seed) noexcept;
+uint32_t tinymt32_next(TinyMt32* t) noexcept;
+
+// The first tempered output after the initialisation with `seed`.
 uint32_t tinymt32_first(uint32_t seed) noexcept;
+
+// One output of the handle generator before its masking: the first seeding
+// in the process, two draws of the calling thread's generator, and the
+// TinyMT32 output they seed. NewContextHandle masks it into a handle; the
+// Triple DES key wrap takes its IV seed from it.
+uint32_t handle_generator_output() noexcept;

@@ -6,6 +6,7 @@
 
 #include "block/aes.h"
 #include "block/blowfish.h"
+#include "block/cipher_choice.h"
 #include "block/des.h"
 #include "block/tdea.h"
 
@@ -21,6 +22,10 @@ using DesSlot = BlockSlot<DesContext>;
 using TdeaSlot = BlockSlot<TdeaContext>;
 using BlfSlot = BlockSlot<BlowfishContext>;
 
+// CIPHER_Init and companions: the keyed context (its algorithm field first,
+// 0 when not keyed) and the live handle (0 when none). Wiped whole when the
+// context ends or is replaced.
 struct CipherSlot {
+    CipherContext ctx;
     uint32_t handle;
 };

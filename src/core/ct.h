@@ -27,6 +27,9 @@ inline uint32_t ct_is_zero_mask(uint32_t v) noexcept {
 // All-ones when a == b, else zero.
 inline uint32_t ct_eq_mask(uint32_t a, uint32_t b) noexcept { return ct_is_zero_mask(a ^ b); }
 
+// All-ones when a < b, else zero; a and b must be below 2^31.
+inline uint32_t ct_lt_mask(uint32_t a, uint32_t b) noexcept { return 0u - ((ct_barrier(a) - b) >> 31); }
+
 // mask ? a : b, for an all-ones or all-zero mask.
 inline uint32_t ct_select(uint32_t mask, uint32_t a, uint32_t b) noexcept {
     mask = ct_barrier(mask);

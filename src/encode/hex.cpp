@@ -94,6 +94,12 @@ std::size_t hex_lenient_length(const char* text) noexcept {
     return digits / 2;
 }
 
+bool hex_is_digits(const char* text) noexcept {
+    for (const char* p = text; *p != '\0'; ++p)
+        if (kHexDecodeTable[static_cast<unsigned char>(*p)] < 0) return false;
+    return true;
+}
+
 bool hex_text_is_valid(const char* text) noexcept {
     for (const char* p = text; *p != '\0'; ++p) {
         const auto c = static_cast<unsigned char>(*p);

@@ -28,6 +28,10 @@ std::size_t HexDecodeLenient(uint8_t* output, std::size_t capacity, const char* 
 // unlimited (half the number of hex digits, rounded down). Stores nothing.
 std::size_t hex_lenient_length(const char* text) noexcept;
 
+// True when every character of the NUL-terminated text is a hex digit (of
+// either case; any length, 0 and odd included).
+bool hex_is_digits(const char* text) noexcept;
+
 // True when every character of the NUL-terminated text is a hex digit, ASCII
 // white space or ASCII punctuation (what a person separates hex pairs with).
 bool hex_text_is_valid(const char* text) noexcept;

@@ -131,6 +131,23 @@ std::size_t seed_file_write(FileHandle f, const uint8_t* data, std::size_t len) 
 // Flushes the file to the disk and closes it; false when either fails.
 bool seed_file_close(FileHandle f, bool flush) noexcept;
 
+// --- File identity ---------------------------------------------------------
+// What tells two names of one file apart from two files: the device and inode
+// number (POSIX), the volume serial number and file index (Windows).
+struct FileIdentity {
+    uint64_t volume;
+    uint64_t index;
+};
+// The identity of the file `path` names, following symbolic links. False
+// when it cannot be had (the file does not exist, or cannot be examined).
+bool file_identity(const char* path, FileIdentity* out) noexcept;
+// True when both names can be examined and are the same file (so "./a",
+// "a", a hard or symbolic link to it and, where names ignore case, "A").
+inline bool same_file(const char* a, const char* b) noexcept {
+    FileIdentity x, y;
+    return file_identity(a, &x) && file_identity(b, &y) && x.volume == y.volume && x.index == y.index;
+}
+
 // --- Keyboard-entropy prompt -------------------------------------------------
 // What the prompt loops report the user's input to (the random generator's
 // prompt keeps the credits and the hash).

@@ -403,6 +403,14 @@ void sleep_ms(uint32_t ms) noexcept {
     }
 }
 
+bool file_identity(const char* path, FileIdentity* out) noexcept {
+    struct stat st;
+    if (path == nullptr || stat(path, &st) != 0) return false;
+    out->volume = static_cast<uint64_t>(st.st_dev);
+    out->index = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
 FileHandle seed_file_open(const char* name, bool create) noexcept {
     const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
     int fd;

@@ -341,6 +341,22 @@ std::size_t seed_file_write(FileHandle f, const uint8_t* data, std::size_t len) 
     return seed_file_transfer(f, const_cast<uint8_t*>(data), len, true);
 }
 
+bool file_identity(const char* path, FileIdentity* out) noexcept {
+    if (path == nullptr) return false;
+    // No access asked for: the attributes can be read whatever the file's
+    // sharing mode; directories need the backup-semantics flag.
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return false;
+    out->volume = info.dwVolumeSerialNumber;
+    out->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
 bool seed_file_close(FileHandle f, bool flush) noexcept {
     HANDLE h = reinterpret_cast<HANDLE>(f);
     bool ok = true;

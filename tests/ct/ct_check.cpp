@@ -28,6 +28,8 @@
 #include "aead/chacha20_poly1305.h"
 #include "aead/gcm.h"
 #include "block/des.h"
+#include "block/key_wrap.h"
+#include "block/padding.h"
 #include "core/ct.h"
 #include "hash/poly1305.h"
 #include "tessalib.h"
@@ -191,6 +193,47 @@ void check_des_weak_keys() {
     done("DES weak-key test (key secret)");
 }
 
+// The padding check over a secret last block, for every scheme, both block
+// lengths and last blocks that are valid, wrong in the middle, wrong in the
+// length byte and all zero: only the verdict (the padding length or the
+// error) is made public.
+void check_padding() {
+    const uint32_t schemes[] = {CIPHER_PAD_PKCS5, CIPHER_PAD_ONEANDZEROES, CIPHER_PAD_ANSIX923, CIPHER_PAD_W3C};
+    for (std::size_t b : {std::size_t{8}, std::size_t{16}}) {
+        for (uint32_t scheme : schemes) {
+            for (int variant = 0; variant < 4; ++variant) {
+                Bytes data = pattern(2 * b, 27 + static_cast<unsigned>(variant));
+                const std::size_t n = 3 + static_cast<std::size_t>(variant) % 3;
+                pad_write(data.data() + 2 * b - n, n, scheme);
+                if (variant == 1) data[2 * b - 2] ^= 0x40;
+                if (variant == 2) data[2 * b - 1] = static_cast<uint8_t>(b + 1);
+                if (variant == 3) std::memset(data.data() + b, 0, b);
+                secret(data);
+                int32_t r = CheckPadding(data.data(), data.size(), b, scheme);
+                reveal(&r, sizeof r);
+            }
+        }
+    }
+    done("CheckPadding, every scheme, 8- and 16-byte blocks (data secret)");
+}
+
+// The integrity verdict of both key unwraps (AES's final A against
+// A6A6A6A6A6A6A6A6, Triple DES's SHA-1 check value): the computed and the
+// expected values secret, matching and not; the output is zeroed on a
+// mismatch. (The ciphers themselves are the table-driven exceptions.)
+void check_unwrap_verdict() {
+    for (int differs = 0; differs < 2; ++differs) {
+        Bytes computed = pattern(8, 31), expected = pattern(8, 31), out = pattern(24, 32);
+        expected[7] = static_cast<uint8_t>(expected[7] ^ differs);
+        secret(computed);
+        secret(expected);
+        secret(out);
+        int32_t rc = key_unwrap_verdict(computed.data(), expected.data(), 8, out.data(), out.size());
+        reveal(&rc, sizeof rc);
+    }
+    done("key unwrap integrity verdict (computed and expected values secret)");
+}
+
 void check_exports() {
     // The export layer around the engines: lengths and options are public.
     const Bytes key = pattern(32, 24), nonce = pattern(12, 25);
@@ -268,6 +311,8 @@ int main(int argc, char** argv) {
     check_ascon();
     check_gcm_tag_comparison();
     check_des_weak_keys();
+    check_padding();
+    check_unwrap_verdict();
     check_exports();
     std::printf("ct_check: %d checks ran; known exceptions: table-driven AES (block engine, GCM counter mode), "
                 "GHASH by table\n",

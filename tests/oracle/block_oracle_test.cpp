@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "openssl_providers.h"
 #include "tessalib.h"
 #include "test_util.h"
 
@@ -51,20 +52,7 @@ const Target kTargets[] = {
     Target{"BF", true, 8, 0, BLF_BytesMode, BLF_Init, BLF_Update, BLF_Final},
 };
 
-// OpenSSL's default and legacy providers, loaded once and unloaded at exit.
-struct Providers {
-    OSSL_PROVIDER* base = OSSL_PROVIDER_load(nullptr, "default");
-    OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
-    ~Providers() {
-        if (legacy != nullptr) OSSL_PROVIDER_unload(legacy);
-        if (base != nullptr) OSSL_PROVIDER_unload(base);
-    }
-};
-
-bool legacy_loaded() {
-    static const Providers providers;
-    return providers.legacy != nullptr;
-}
+bool legacy_loaded() { return ossl_legacy_loaded(); }
 
 // The OpenSSL name of a cipher and mode; empty when OpenSSL has no such cipher.
 std::string ossl_name(const Target& t, const std::string& mode) {

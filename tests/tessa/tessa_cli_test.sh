@@ -137,6 +137,43 @@ cases=$(cat <<'EOF'
 2 | ^tessa seal: --nonce needs a value | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --text a --nonce
 1 | ^tessa open: cannot read .*: Is a directory$ | | tessa open --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F "$dir"
 1 | ^tessa seal: cannot write to standard output: No space left on device$ | | tessa seal --alg aes256-gcm --key 808182838485868788898A8B8C8D8E8F909192939495969798999A9B9C9D9E9F --nonce 070000004041424344454647 --text a >/dev/full
+# tessa encrypt and decrypt by the generic names: padding, the IV in front.
+0 | | ^E717D9BE0BD90F750B58E38385F082AB$ | tessa encrypt --alg aes128/cbc/pkcs5 --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --text abc
+0 | | ^000102030405060708090A0B0C0D0E0FE717D9BE0BD90F750B58E38385F082AB$ | tessa encrypt --alg aes128 --mode cbc --pad pkcs5 --prefix-iv --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --text abc
+0 | | ^abc$ | tessa decrypt --alg AES-128/CBC --key 000102030405060708090A0B0C0D0E0F --prefix-iv --hex 000102030405060708090A0B0C0D0E0FE717D9BE0BD90F750B58E38385F082AB --to text
+0 | | ^9D77B635CDB54734$ | tessa encrypt --alg tdea/ecb --pad oneandzeroes --key 000102030405060708090A0B0C0D0E0F0001020304050607 --text abc
+0 | | ^abc$ | tessa decrypt --alg 3des --pad oneandzeroes --key 000102030405060708090A0B0C0D0E0F0001020304050607 --hex 9D77B635CDB54734 --to text
+1 | ^tessa decrypt: Decryption error \(DECRYPT_ERROR\): the padding is wrong | | tessa decrypt --alg aes128/cbc --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --hex 00112233445566778899AABBCCDDEEFF
+1 | ^tessa encrypt: Parameter is wrong or missing \(BAD_PARAM_ERROR\): --alg takes ALG\[/MODE\[/PADDING\]\] | | tessa encrypt --alg aes128/xyz --key 000102030405060708090A0B0C0D0E0F --text abc
+1 | ^tessa encrypt: Invalid IV length \(BAD_IV_LEN_ERROR\) | | tessa encrypt --alg aes128/cbc --key 000102030405060708090A0B0C0D0E0F --iv 0011 --text abc
+2 | ^tessa encrypt: give the mode in --alg \(aes128/cbc\) or with --mode, not both | | tessa encrypt --alg aes128/cbc --mode cbc --key 00 --text abc
+2 | ^tessa encrypt: give the padding in --alg \(aes128/cbc/w3c\) or with --pad, not both | | tessa encrypt --alg aes128/cbc/w3c --pad w3c --key 00 --text abc
+2 | ^tessa encrypt: padding and the IV in front are for AES and Triple DES, not Blowfish | | tessa encrypt --alg blowfish --pad pkcs5 --key 00 --text abc
+2 | ^tessa decrypt: --pad needs a value | | tessa decrypt --alg aes128 --key 00 --text a --pad
+# tessa wrap and unwrap: RFC 3394's 4.1, a changed bit, lengths; Triple DES round trip.
+0 | | ^1FA68B0A8112B447AEF34BD8FB5A7B829D3E862371D2CFE5$ | tessa wrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --hex 00112233445566778899AABBCCDDEEFF
+0 | | ^00112233445566778899AABBCCDDEEFF$ | tessa unwrap --alg AES128 --kek 000102030405060708090A0B0C0D0E0F --hex 1FA68B0A8112B447AEF34BD8FB5A7B829D3E862371D2CFE5
+0 | | ^000102030405060708090A0B0C0D0E0F0001020304050607$ | tessa wrap --alg tdea --kek 0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF --hex 000102030405060708090A0B0C0D0E0F0001020304050607 --to raw | tessa unwrap --alg tdea --kek 0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF -
+1 | ^tessa unwrap: the wrapped key failed its integrity check | | tessa unwrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --hex 1FA68B0A8112B447AEF34BD8FB5A7B829D3E862371D2CFE4
+1 | ^tessa wrap: Data not a valid length \(BAD_LENGTH_ERROR\): AES wraps 16 bytes or more, a multiple of 8$ | | tessa wrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --hex 0011223344556677
+1 | ^tessa unwrap: Data not a valid length \(BAD_LENGTH_ERROR\): a Triple DES wrap is 40 bytes$ | | tessa unwrap --alg tdea --kek 000102030405060708090A0B0C0D0E0F0001020304050607 --hex 000102030405060708090A0B0C0D0E0F
+1 | ^tessa wrap: Invalid key length \(BAD_KEY_LEN_ERROR\): --kek is | | tessa wrap --alg aes256 --kek 000102030405060708090A0B0C0D0E0F --hex 000102030405060708090A0B0C0D0E0F
+2 | ^tessa wrap: --alg takes aes128, aes192, aes256 or tdea, not des | | tessa wrap --alg des --kek 00 --hex 00
+2 | ^tessa unwrap: give the key-encryption key as whole bytes of hex with --kek | | tessa unwrap --alg aes128 --kek 123 --hex 00
+# tessa stream: RFC 8439 2.4.2, RFC 6229, lengths, files (the input as output refused).
+0 | | ^6E2E359A2568F98041BA0728DD0D6981E97E7AEC1D4360C20A27AFCCFD9FAE0BF91B65C5524733AB8F593DABCD62B3571639D624E65152AB8F530C359F0861D807CA0DBF500D6A6156A38E088A22B65E52BC514D16CCF806818CE91AB77937365AF90BBF74A35BE6B40B8EEDF2785E42874D$ | tessa stream --alg chacha20 --counter 1 --iv 000000000000004A00000000 --key 000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F --text "Ladies and Gentlemen of the class of '99: If I could offer you only one tip for the future, sunscreen would be it."
+0 | | ^B2396305F03DC027CCC3524A0A1118A8$ | tessa stream --alg arcfour --key 0102030405 --hex 00000000000000000000000000000000
+0 | | ^abc$ | tessa stream --alg salsa20 --key 000102030405060708090A0B0C0D0E0F --iv 0001020304050607 --text abc --to raw | tessa stream --alg salsa20 --key 000102030405060708090A0B0C0D0E0F --iv 0001020304050607 --to text -
+0 | | ^same$ | printf 'some file' >"$work/s.txt" && tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 0001020304050607 --file "$work/s.txt" --out "$work/s.enc" && tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 0001020304050607 --file "$work/s.enc" --out "$work/s.dec" && cmp -s "$work/s.txt" "$work/s.dec" && echo same
+1 | ^tessa stream: Duplicate data or filename \(DUP_ERROR\): the output is the input; nothing was written$ | | printf 'keep me' >"$work/k.txt" && tessa stream --alg arcfour --key 01 --file "$work/k.txt" --out "$work/./k.txt" ; s=$? ; [ "$(cat "$work/k.txt")" = 'keep me' ] && exit $s
+1 | ^tessa stream: Duplicate data or filename \(DUP_ERROR\) | | printf 'keep me' >"$work/l.txt" && ln -s "$work/l.txt" "$work/l.lnk" && tessa stream --alg arcfour --key 01 --file "$work/l.txt" --out "$work/l.lnk" ; s=$? ; [ "$(cat "$work/l.txt")" = 'keep me' ] && exit $s
+1 | ^tessa stream: Cannot open input file \(OPEN_ERROR\): .*/missing$ | | tessa stream --alg arcfour --key 01 --file "$work/missing" --out "$work/m.out"
+1 | ^tessa stream: Invalid key length \(BAD_KEY_LEN_ERROR\): Salsa20 takes a 16- or 32-byte key | | tessa stream --alg salsa20 --key 0102 --iv 0001020304050607 --text a
+1 | ^tessa stream: Invalid IV length \(BAD_IV_LEN_ERROR\): ChaCha20 takes | | tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 00 --text a
+2 | ^tessa stream: --counter must be a number from 0 to 4294967295: 4294967296 | | tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 0001020304050607 --counter 4294967296 --text a
+2 | ^tessa stream: --file takes one input FILE and --out FILE | | tessa stream --alg arcfour --key 01 --file --text a
+2 | ^tessa stream: --alg takes arcfour, salsa20 or chacha20, not aes | | tessa stream --alg aes --key 01 --text a
+1 | ^tessa stream: cannot write to standard output: No space left on device$ | | tessa stream --alg arcfour --key 01 --text a >/dev/full
 # Successes, including values that look like options.
 0 | | ^ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad$ | tessa hash --text abc
 0 | | ^616263$ | tessa hex "$work/abc.txt"

@@ -1,5 +1,8 @@
 // tessa encrypt, tessa decrypt: the per-algorithm block-cipher exports
-// (AES128_/AES192_/AES256_, DES_, TDEA_, BLF_ byte forms).
+// (AES128_/AES192_/AES256_, DES_, TDEA_, BLF_ byte forms), and the generic
+// CIPHER_EncryptBytes / CIPHER_DecryptBytes when an algorithm/mode/padding
+// name, a padding or the IV in front is asked for.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -56,8 +59,74 @@ int32_t run_cipher(const Algorithm& alg, tessa::Bytes& data, const tessa::Bytes&
     return BAD_PARAM_ERROR;
 }
 
+// The generic path: --alg as an algorithm/mode/padding name of the CIPHER_
+// functions ("aes128/cbc/pkcs5"), or a plain name with --mode and --pad.
+// Padding (PKCS #5 by default in ECB and CBC) and the IV in front
+// (--prefix-iv) are the library's; key and IV lengths are checked there.
+int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
+    std::string text = opts.value("--alg");
+    const bool named = text.find('/') != std::string::npos;
+    if (named && opts.has("--mode"))
+        return tessa::usage_error(cmd, "give the mode in --alg (" + text + ") or with --mode, not both");
+    if (!named) text += "/" + opts.value_or("--mode", "ecb");
+    if (opts.has("--pad")) {
+        if (std::count(text.begin(), text.end(), '/') > 1)
+            return tessa::usage_error(cmd, "give the padding in --alg (" + text + ") or with --pad, not both");
+        text += "/" + opts.value("--pad");
+    }
+    std::string to;
+    if (const int status = tessa::result_format(cmd, opts, &to)) return status;
+    tessa::Bytes key, iv, data;
+    if (!tessa::hex_bytes(opts.value("--key"), &key) || key.empty())
+        return tessa::usage_error(cmd, "give the key as whole bytes of hex with --key");
+    if (opts.has("--iv") && !tessa::hex_bytes(opts.value("--iv"), &iv)) {
+        tessa::wipe(key);
+        return tessa::usage_error(cmd, "the IV is not whole bytes of hex");
+    }
+    if (const int status = tessa::get_data(cmd, opts, &data)) {
+        tessa::wipe(key);
+        return status;
+    }
+    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
+    auto fn = encrypt ? CIPHER_EncryptBytes : CIPHER_DecryptBytes;
+    const unsigned char* ivp = opts.has("--iv") ? tessa::data_or_empty(iv) : nullptr;
+    const auto n = static_cast<int32_t>(data.size());
+    // A query first (a decryption's needs the key: it removes the padding).
+    int32_t rc = fn(nullptr, 0, tessa::data_or_empty(data), n, key.data(), static_cast<int32_t>(key.size()), ivp,
+                    static_cast<int32_t>(iv.size()), text.c_str(), options);
+    tessa::Bytes out;
+    if (rc >= 0) {
+        out.resize(static_cast<std::size_t>(rc) + 1);
+        rc = fn(out.data(), rc == 0 ? 1 : rc, tessa::data_or_empty(data), n, key.data(),
+                static_cast<int32_t>(key.size()), ivp, static_cast<int32_t>(iv.size()), text.c_str(), options);
+    }
+    tessa::wipe(key);
+    tessa::wipe(iv);
+    tessa::wipe(data);
+    if (rc < 0) {
+        tessa::wipe(out);
+        const char* hint = rc == -BAD_PARAM_ERROR ? "--alg takes ALG[/MODE[/PADDING]] of aes128, aes192, aes256 or "
+                                                    "tdea; ecb, cbc, cfb, ofb or ctr; pkcs5, nopadding, oneandzeroes, "
+                                                    "ansix923 or w3c"
+                           : rc == -DECRYPT_ERROR ? "the padding is wrong (a wrong key, IV or padding scheme?)"
+                                                  : nullptr;
+        return tessa::report_error(cmd, rc, hint);
+    }
+    out.resize(static_cast<std::size_t>(rc));
+    const int status = tessa::write_result(cmd, opts, out, to);
+    tessa::wipe(out);
+    return status;
+}
+
 int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
     const std::string alg_name = opts.value("--alg");
+    if (alg_name.find('/') != std::string::npos || opts.has("--pad") || opts.has("--prefix-iv")) {
+        const Algorithm* named = find_algorithm(alg_name.substr(0, alg_name.find('/')));
+        if (named != nullptr && (named->key_len == 8 || named->key_len == 0))
+            return tessa::usage_error(cmd, std::string("padding and the IV in front are for AES and Triple DES, not ") +
+                                               named->title);
+        return run_generic(cmd, encrypt, opts);
+    }
     const Algorithm* alg = find_algorithm(alg_name);
     if (alg == nullptr)
         return tessa::usage_error(cmd, "--alg takes aes128, aes192, aes256, des, tdea or blowfish" +
@@ -108,7 +177,8 @@ int cmd_encrypt(const tessa::Options& opts) { return run("encrypt", true, opts);
 int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts); }
 
 // The options both commands take.
-#define BLOCK_VALUED {"--alg", "--key", "--mode", "--iv", "--text", "--hex", "--b64", "--in", "--to", "--out"}
+#define BLOCK_VALUED \
+    {"--alg", "--key", "--mode", "--iv", "--pad", "--text", "--hex", "--b64", "--in", "--to", "--out"}
 
 #define BLOCK_USAGE_BODY                                                                                       \
     "  --alg ALG     aes128, aes192, aes256, des, tdea (Triple DES) or blowfish\n"                              \
@@ -121,10 +191,19 @@ int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts)
     TESSA_DATA_USAGE                                                                                           \
     "\n"                                                                                                        \
     "ECB and CBC work on whole blocks only: the data must be a multiple of the block\n"                         \
-    "size (no padding is added or removed). CFB, OFB and CTR take any length.\n"
+    "size (no padding is added or removed). CFB, OFB and CTR take any length.\n"                               \
+    "\n"                                                                                                        \
+    "Padding and the IV in front (AES and Triple DES only):\n"                                                  \
+    "  --alg NAME    also ALG/MODE or ALG/MODE/PADDING, as the library's generic\n"                             \
+    "                functions read it (\"aes128/cbc/pkcs5\", \"tdea/ecb/nopadding\");\n"                      \
+    "                ECB and CBC then pad with PKCS #5 unless a padding is named\n"                             \
+    "  --pad PAD     pkcs5, oneandzeroes, ansix923, w3c or nopadding (ECB and CBC)\n"                           \
+    "  --prefix-iv   the IV block goes in front of the ciphertext (decrypt: is read\n"                          \
+    "                from there; in ECB a block of zeros when no --iv is given)\n"
 
 TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any mode",
-               "usage: tessa encrypt --alg ALG --key HEX [--mode MODE] [--iv HEX] DATA [--to FORMAT] [--out FILE]\n"
+               "usage: tessa encrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"
+               "                     [--prefix-iv] DATA [--to FORMAT] [--out FILE]\n"
                "\n"
                "Encrypts DATA with a block cipher and prints the ciphertext.\n"
                "\n" BLOCK_USAGE_BODY
@@ -133,10 +212,13 @@ TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any 
                "  tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F \\\n"
                "      --hex 00112233445566778899AABBCCDDEEFF\n"
                "  tessa encrypt --alg aes256 --mode ctr --key <64 hex digits> --iv <32 hex digits> \\\n"
-               "      --text 'attack at dawn' --to b64\n",
-               BLOCK_VALUED, {}, cmd_encrypt});
+               "      --text 'attack at dawn' --to b64\n"
+               "  tessa encrypt --alg aes128/cbc/pkcs5 --key <32 hex digits> --iv <32 hex digits> \\\n"
+               "      --prefix-iv --text 'any length'\n",
+               BLOCK_VALUED, {"--prefix-iv"}, cmd_encrypt});
 TESSA_COMMAND({"decrypt", "decrypt with AES, DES, Triple DES or Blowfish in any mode",
-               "usage: tessa decrypt --alg ALG --key HEX [--mode MODE] [--iv HEX] DATA [--to FORMAT] [--out FILE]\n"
+               "usage: tessa decrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"
+               "                     [--prefix-iv] DATA [--to FORMAT] [--out FILE]\n"
                "\n"
                "Decrypts DATA with a block cipher and prints the plaintext.\n"
                "\n" BLOCK_USAGE_BODY
@@ -144,6 +226,6 @@ TESSA_COMMAND({"decrypt", "decrypt with AES, DES, Triple DES or Blowfish in any 
                "Example:\n"
                "  tessa decrypt --alg des --mode cbc --key 0123456789ABCDEF --iv 1234567890ABCDEF \\\n"
                "      --hex E5C7CDDE872BF27C43E934008C389C0F683788499A7C05F6 --to text\n",
-               BLOCK_VALUED, {}, cmd_decrypt});
+               BLOCK_VALUED, {"--prefix-iv"}, cmd_decrypt});
 
 }  // namespace
