@@ -84,8 +84,8 @@ def _own_family(encrypting: bool, alg: str, mode: str, padding: Optional[str], k
     out = _call.take(buf, len(data))
     if not encrypting and pads:
         out = unpad(out, block, scheme)
-    if encrypting and prefix_iv:
-        out = (ivp or bytes(block)) + out
+    if encrypting and prefix_iv:  # as CIPHER_EncryptBytes: in ECB the IV given, or zeros
+        out = (ivb if ivb is not None and len(ivb) == block else bytes(block)) + out
     return out
 
 
