@@ -137,6 +137,26 @@ cases=$(cat <<'EOF'
 2 | ^tessa seal: --nonce needs a value | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --text a --nonce
 1 | ^tessa open: cannot read .*: Is a directory$ | | tessa open --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F "$dir"
 1 | ^tessa seal: cannot write to standard output: No space left on device$ | | tessa seal --alg aes256-gcm --key 808182838485868788898A8B8C8D8E8F909192939495969798999A9B9C9D9E9F --nonce 070000004041424344454647 --text a >/dev/full
+# The shared input and version options: --in FILE, --from FORM, standard
+# input when no input is given, tessa --version.
+0 | | ^Tessalib 6\.22\.[0-9]{2}$ | tessa --version
+2 | ^tessa: --version takes no arguments$ | | tessa --version now
+0 | | ^616263$ | printf abc | tessa hex
+0 | | ^616263$ | tessa hex --in "$work/abc.txt"
+0 | | ^YWJj$ | tessa b64 --in "$work/abc.txt"
+0 | | ^ba7816bf.*  .*abc\.txt$ | tessa hash --in "$work/abc.txt"
+0 | | ^ba7816bf[0-9a-f]{56}$ | printf abc | tessa hash
+0 | | ^fd7adb152c05ef80 | printf abc | tessa mac --alg hmac-sha256 --key 00
+0 | | ^fd7adb152c05ef80 | tessa mac --alg hmac-sha256 --key 00 --in "$work/abc.txt"
+0 | | ^6BF668$ | printf abc | tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F
+0 | | ^6BF668$ | printf 61:62:63 >"$work/abc.hex" && tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --in "$work/abc.hex" --from hex
+0 | | ^6BF668$ | printf 616263 >"$work/abc.hex" && tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --in hex "$work/abc.hex"
+0 | | ^abc$ | tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --text abc --to raw | tessa decrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --to text
+2 | ^tessa encrypt: --from takes raw, hex or b64 | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --in "$work/abc.txt" --from utf7
+2 | ^tessa encrypt: give one of --text STRING, --hex HEX, --b64 TEXT, --in FILE | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --in "$work/abc.txt" --text a
+2 | ^tessa hex: give --text or a FILE, not both | | tessa hex --text a --in "$work/abc.txt"
+2 | ^tessa mac: give one of --text, --hex, a FILE or - \(see | | tessa mac --alg hmac-sha1 --key 00 --in "$work/abc.txt" "$work/abc.txt"
+1 | ^tessa decrypt: the data is not whole bytes of hex | | printf 616 | tessa decrypt --alg des --key 0123456789ABCDEF --from hex
 # Successes, including values that look like options.
 0 | | ^ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad$ | tessa hash --text abc
 0 | | ^616263$ | tessa hex "$work/abc.txt"

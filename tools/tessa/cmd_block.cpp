@@ -108,7 +108,7 @@ int cmd_encrypt(const tessa::Options& opts) { return run("encrypt", true, opts);
 int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts); }
 
 // The options both commands take.
-#define BLOCK_VALUED {"--alg", "--key", "--mode", "--iv", "--text", "--hex", "--b64", "--in", "--to", "--out"}
+#define BLOCK_VALUED {"--alg", "--key", "--mode", "--iv", TESSA_DATA_OPTIONS}
 
 #define BLOCK_USAGE_BODY                                                                                       \
     "  --alg ALG     aes128, aes192, aes256, des, tdea (Triple DES) or blowfish\n"                              \

@@ -24,7 +24,7 @@ const AlgorithmName kAlgorithms[] = {
 };
 
 const char kUsage[] =
-    "usage: tessa hash [--alg NAME] [--double] (--text TEXT | --hex HEX | [--textmode] FILE... | -)\n"
+    "usage: tessa hash [--alg NAME] [--double] (--text TEXT | --hex HEX | [--textmode] FILE... | --in FILE | -)\n"
     "\n"
     "Prints the lower-case hex digest of a text, of hex-encoded bytes, of each FILE\n"
     "(followed by its name) or of standard input (\"-\", or no argument).\n"
@@ -66,7 +66,8 @@ int cmd_hash(const tessa::Options& opts) {
     const bool textmode = opts.has("--textmode");
     const bool has_text = opts.has("--text");
     const bool has_hex = opts.has("--hex");
-    const tessa::Args& files = opts.positionals();
+    tessa::Args files = opts.positionals();
+    if (opts.has("--in")) files.push_back(opts.value("--in"));
     if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty()))
         return tessa::usage_error("hash", "give one of --text, --hex or files");
     char hex[129];
@@ -106,6 +107,6 @@ int cmd_hash(const tessa::Options& opts) {
 }
 
 TESSA_COMMAND({"hash", "message digests (SHA-1/2/3, MD5, MD2, RIPEMD-160, HASH160, Ascon-Hash)", kUsage,
-               {"--alg", "--text", "--hex"}, {"--double", "--textmode"}, cmd_hash});
+               {"--alg", "--text", "--hex", "--in"}, {"--double", "--textmode"}, cmd_hash});
 
 }  // namespace

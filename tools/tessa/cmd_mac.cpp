@@ -64,8 +64,8 @@ int get_message(const char* cmd, const tessa::Options& opts, Bytes* msg) {
     const bool has_text = opts.has("--text");
     const bool has_hex = opts.has("--hex");
     const tessa::Args& files = opts.positionals();
-    if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty()) || files.size() > 1)
-        return tessa::usage_error(cmd, "give one of --text, --hex, a FILE or -");
+    const int given = (has_text ? 1 : 0) + (has_hex ? 1 : 0) + (files.empty() ? 0 : 1) + (opts.has("--in") ? 1 : 0);
+    if (given > 1 || files.size() > 1) return tessa::usage_error(cmd, "give one of --text, --hex, a FILE or -");
     if (has_text) {
         const std::string text = opts.value("--text");
         msg->assign(text.begin(), text.end());
@@ -73,7 +73,7 @@ int get_message(const char* cmd, const tessa::Options& opts, Bytes* msg) {
     }
     if (has_hex) return decode_hex(cmd, "the --hex message", opts.value("--hex"), msg);
     std::string data;
-    if (const int status = tessa::read_input(cmd, files.empty() ? "-" : files[0], &data)) return status;
+    if (const int status = tessa::read_input(cmd, tessa::input_path(opts), &data)) return status;
     msg->assign(data.begin(), data.end());
     return 0;
 }
@@ -342,12 +342,12 @@ int cmd_xof(const tessa::Options& opts) {
 }
 
 TESSA_COMMAND({"mac", "message authentication codes (HMAC, CMAC, Poly1305, KMAC)", kMacUsage,
-               {"--alg", "--key", "--custom", "--len", "--text", "--hex"}, {}, cmd_mac});
+               {"--alg", "--key", "--custom", "--len", "--text", "--hex", "--in"}, {}, cmd_mac});
 TESSA_COMMAND({"derive", "keys from passwords (PBKDF2, scrypt)", kDeriveUsage,
                {"--prf", "--iter", "--N", "--r", "--p", "--password", "--password-hex", "--salt", "--salt-text",
                 "--len"},
                {}, cmd_derive});
 TESSA_COMMAND({"xof", "extendable-output functions (SHAKE, MGF1, Ascon-XOF)", kXofUsage,
-               {"--alg", "--len", "--out", "--text", "--hex"}, {}, cmd_xof});
+               {"--alg", "--len", "--out", "--text", "--hex", "--in"}, {}, cmd_xof});
 
 }  // namespace
