@@ -157,6 +157,10 @@ cases=$(cat <<'EOF'
 2 | ^tessa hex: give --text or a FILE, not both | | tessa hex --text a --in "$work/abc.txt"
 2 | ^tessa mac: give one of --text, --hex, a FILE or - \(see | | tessa mac --alg hmac-sha1 --key 00 --in "$work/abc.txt" "$work/abc.txt"
 1 | ^tessa decrypt: the data is not whole bytes of hex | | printf 616 | tessa decrypt --alg des --key 0123456789ABCDEF --from hex
+# A key or IV of the wrong size typed on the command line is bad usage, in
+# every command that takes one.
+2 | ^tessa encrypt: AES-128 needs a 16-byte key \(32 hex digits\), not 15 bytes \(see | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E --text data
+2 | ^tessa decrypt: the IV of DES is 8 bytes \(16 hex digits\) \(see | | tessa decrypt --alg des --mode cbc --key 0123456789ABCDEF --iv 00 --hex 0011223344556677
 # Successes, including values that look like options.
 0 | | ^ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad$ | tessa hash --text abc
 0 | | ^616263$ | tessa hex "$work/abc.txt"

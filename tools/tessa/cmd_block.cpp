@@ -72,7 +72,7 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         std::snprintf(why, sizeof why, "%s needs a %zu-byte key (%zu hex digits), not %zu bytes", alg->title,
                       alg->key_len, 2 * alg->key_len, key.size());
         tessa::wipe(key);
-        return tessa::fail(cmd, why);
+        return tessa::usage_error(cmd, why);  // typed on the command line, as seal's --key
     }
     const std::string mode = opts.value_or("--mode", "ECB");
     const bool has_iv = opts.has("--iv");
@@ -81,7 +81,7 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         std::snprintf(why, sizeof why, "the IV of %s is %zu bytes (%zu hex digits)", alg->title, alg->block,
                       2 * alg->block);
         tessa::wipe(key);
-        return tessa::fail(cmd, why);
+        return tessa::usage_error(cmd, why);
     }
     tessa::Bytes data;
     if (const int status = tessa::get_data(cmd, opts, &data)) {
