@@ -71,6 +71,7 @@ def main():
     args = ap.parse_args()
     root = pathlib.Path(__file__).resolve().parent.parent
     build = pathlib.Path(args.build).resolve()
+    python = os.path.abspath(args.python) if os.sep in args.python else args.python  # the venv's, not its target
     blocks = snippets(pathlib.Path(args.guide).read_text())
     if not blocks:
         sys.exit("no snippets found")
@@ -86,7 +87,7 @@ def main():
                 dirs[section].mkdir()
                 (dirs[section] / "report.txt").write_text(REPORT)
             seen.setdefault(section, []).append(lang)
-            result = run(section, lang, code, line, dirs[section], root, build, args.python)
+            result = run(section, lang, code, line, dirs[section], root, build, python)
             if result.returncode != 0:
                 failures += 1
                 print(f"FAIL line {line} ({section}, {lang}): exit status {result.returncode}")

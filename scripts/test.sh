@@ -25,7 +25,8 @@
 #   python   the Python package installed into a fresh virtual environment
 #            (offline, from Debian's setuptools) and its pytest suite against
 #            the library of build/release; a wheel carrying the library
-#   guide    every C, Python and tessa snippet of docs/guide.md, run
+#   guide    every C, Python and tessa snippet of docs/guide.md and
+#            docs/errors.md, run
 #
 # First scripts/setup.sh installs what the chosen stages need (when run as
 # root; otherwise it names what is missing and nothing runs). Every stage
@@ -188,8 +189,11 @@ stage_guide() {
   build/guide/venv/bin/pip install -q --no-index --no-build-isolation --no-deps ./python ||
     stage_fails "pip install ./python failed"
   rm -rf python/build python/src/*.egg-info
-  build/guide/venv/bin/python scripts/run-guide.py docs/guide.md --build build/release \
-    --python build/guide/venv/bin/python || stage_fails "a snippet of docs/guide.md failed (above)"
+  local page
+  for page in docs/guide.md docs/errors.md; do
+    build/guide/venv/bin/python scripts/run-guide.py "$page" --build build/release \
+      --python build/guide/venv/bin/python || stage_fails "a snippet of $page failed (above)"
+  done
 }
 
 # --- The run -----------------------------------------------------------------
