@@ -157,6 +157,15 @@ cases=$(cat <<'EOF'
 2 | ^tessa hex: give --text or a FILE, not both | | tessa hex --text a --in "$work/abc.txt"
 2 | ^tessa mac: give one of --text, --hex, a FILE or - \(see | | tessa mac --alg hmac-sha1 --key 00 --in "$work/abc.txt" "$work/abc.txt"
 1 | ^tessa decrypt: the data is not whole bytes of hex | | printf 616 | tessa decrypt --alg des --key 0123456789ABCDEF --from hex
+# --to and --out on the digest commands.
+0 | | ^ungWv48Bz\+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=$ | tessa hash --text abc --to b64
+0 | | ^ok$ | tessa hash --in "$work/abc.txt" --to raw --out "$work/d.bin" && test $(wc -c <"$work/d.bin") -eq 32 && echo ok
+0 | | ^ba7816bf[0-9a-f]{56}$ | tessa hash --text abc --out "$work/d.hex" && cat "$work/d.hex"
+0 | | ^/XrbFSwF74Dcz1Ch\+kwF1aPsbalVdfwxKufF0JGDY1E=$ | tessa mac --alg hmac-sha256 --key 00 --text abc --to b64
+0 | | ^7f9c2ba4e88f827d$ | tessa xof --alg shake128 --len 8 --text "" --to hex
+0 | | ^ok$ | tessa xof --alg shake128 --len 8 --text "" --out "$work/x.bin" && test $(wc -c <"$work/x.bin") -eq 8 && echo ok
+2 | ^tessa hash: --to and --out take one input | | tessa hash --to raw "$work/abc.txt" "$work/abc.txt"
+2 | ^tessa mac: --to takes hex, b64 or raw | | tessa mac --alg hmac-sha256 --key 00 --text abc --to text
 # A key or IV of the wrong size typed on the command line is bad usage, in
 # every command that takes one.
 2 | ^tessa encrypt: AES-128 needs a 16-byte key \(32 hex digits\), not 15 bytes \(see | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E --text data

@@ -277,6 +277,27 @@ int write_result(const char* cmd, const Options& opts, const Bytes& data, const 
     return status;
 }
 
+int digest_format(const char* cmd, const Options& opts, const char* fallback, std::string* to) {
+    *to = opts.value_or("--to", fallback);
+    if (*to != "hex" && *to != "b64" && *to != "raw") return usage_error(cmd, "--to takes hex, b64 or raw");
+    return 0;
+}
+
+int write_digest(const char* cmd, const Options& opts, const Bytes& digest, const std::string& to) {
+    if (to == "raw") return write_result(cmd, opts, digest, to);
+    std::string text;
+    if (to == "hex") {
+        static const char digits[] = "0123456789abcdef";
+        for (const unsigned char b : digest) {
+            text.push_back(digits[b >> 4]);
+            text.push_back(digits[b & 15]);
+        }
+        text.push_back('\n');
+        return write_output(cmd, opts.value("--out"), text.data(), text.size());
+    }
+    return write_result(cmd, opts, digest, to);
+}
+
 const unsigned char* data_or_empty(const Bytes& b) {
     static const unsigned char none = 0;
     return b.empty() ? &none : b.data();

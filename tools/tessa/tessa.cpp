@@ -34,7 +34,7 @@ int print_commands() {
         "       tessa --version\n"
         "\n"
         "Input: --text STRING, --hex HEX, --in FILE (or FILE), standard input when none is given.\n"
-        "Output: --to hex|b64|raw, --out FILE where a command writes data.\n"
+        "Output: --to hex|b64|raw and --out FILE where a command writes data.\n"
         "Exit status: 0 success, 1 the operation or a check failed (a wrong tag, a bad\n"
         "padding, a file that cannot be read), 2 bad usage.\n"
         "\ncommands:\n";

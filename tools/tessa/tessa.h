@@ -105,6 +105,14 @@ int result_format(const char* cmd, const Options& opts, std::string* to);
 // Returns 0, or 1 after printing why.
 int write_result(const char* cmd, const Options& opts, const Bytes& data, const std::string& to);
 
+// The --to of a digest, MAC or XOF command: hex (lower case, as digests are
+// printed), b64 or raw; `fallback` when --to is absent. Returns 0, or 2
+// after printing why.
+int digest_format(const char* cmd, const Options& opts, const char* fallback, std::string* to);
+// Writes a digest as digest_format chose, with a line break after hex and
+// b64, to --out FILE or standard output. Returns 0, or 1 after printing why.
+int write_digest(const char* cmd, const Options& opts, const Bytes& digest, const std::string& to);
+
 // The bytes of b, or a pointer to one byte when b is empty: the exports
 // refuse a NULL pointer where data may have length 0.
 const unsigned char* data_or_empty(const Bytes& b);
