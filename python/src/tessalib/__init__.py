@@ -26,6 +26,10 @@ from .errors import (AuthenticationError, BadKeyLengthError, BadParameterError, 
                      InvalidHandleError, OutOfMemoryError, PaddingError, TessalibError, UnsupportedError,
                      WrongThreadError)
 
+__all__ = ["aead", "cipher", "codec", "errors", "gcm", "hash", "kdf", "mac", "raw", "rng", "stream", "wrap", "xof",
+           "AuthenticationError", "BadKeyLengthError", "BadParameterError", "FileError", "InvalidHandleError",
+           "OutOfMemoryError", "PaddingError", "TessalibError", "UnsupportedError", "WrongThreadError",
+           "library_version", "library_path"]
 __version__ = "6.22.1"
 
 

@@ -33,6 +33,9 @@ def data(value: Optional[BytesLike], what: str = "data") -> bytes:
     return b
 
 
+_bytes_of = data  # for methods whose argument is called data
+
+
 def text(value: Union[str, bytes], what: str = "text") -> bytes:
     """A text argument as NUL-terminated bytes (str is UTF-8); no NUL inside."""
     b = value.encode("utf-8") if isinstance(value, str) else bytes(value)
@@ -162,3 +165,28 @@ class Context:
             self.close()
         except (TessalibError, AttributeError, TypeError):
             pass
+
+
+class DigestContext(Context):
+    """A streaming digest or MAC: ``update`` any number of times, then
+    ``digest()``, which ends the context. The family's exports are named by
+    ``_add_export`` and ``_final_export``; ``digest_size`` is set on opening."""
+
+    _add_export = ""
+    _final_export = ""
+    digest_size = 0
+
+    def update(self, data: BytesLike) -> None:
+        b = _bytes_of(data)
+        length(self._add_export, fn(self._add_export)(self._live(), ptr(b), len(b)))
+
+    def digest(self) -> bytes:
+        """The digest or tag; the context ends (using it again raises ``InvalidHandleError``)."""
+        h = self._live()
+        buf = out(self.digest_size)
+        n = fn(self._final_export)(buf, self.digest_size, h)
+        self._ended("was finished by digest()")
+        return take(buf, length(self._final_export, n))
+
+    def hexdigest(self) -> str:
+        return self.digest().hex()

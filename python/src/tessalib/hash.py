@@ -75,7 +75,7 @@ def bits_digest(algorithm: str, data: BytesLike, nbits: int) -> bytes:
     return bytes.fromhex(hexd.decode())
 
 
-class Hash(_call.Context):
+class Hash(_call.DigestContext):
     """A streaming digest in the thread's HASH_ context (``HASH_Init``).
 
     One per thread at a time: opening another ends this one (using it then
@@ -84,6 +84,8 @@ class Hash(_call.Context):
 
     _family = "HASH"
     _close_export = "HASH_Reset"
+    _add_export = "HASH_AddBytes"
+    _final_export = "HASH_Final"
 
     def __init__(self, algorithm: str, data: Optional[BytesLike] = None) -> None:
         self.name = ALGORITHMS.canonical(algorithm)
@@ -92,21 +94,6 @@ class Hash(_call.Context):
         self.digest_size = _call.length("HASH_DigestLength", _call.fn("HASH_DigestLength")(h))
         if data is not None:
             self.update(data)
-
-    def update(self, data: BytesLike) -> None:
-        b = _call.data(data)
-        _call.length("HASH_AddBytes", _call.fn("HASH_AddBytes")(self._live(), _call.ptr(b), len(b)))
-
-    def digest(self) -> bytes:
-        """The digest; the context ends (a second call raises ``InvalidHandleError``)."""
-        h = self._live()
-        buf = _call.out(self.digest_size)
-        n = _call.fn("HASH_Final")(buf, self.digest_size, h)
-        self._ended("was finished by digest()")
-        return _call.take(buf, _call.length("HASH_Final", n))
-
-    def hexdigest(self) -> str:
-        return self.digest().hex()
 
 
 def new(algorithm: str, data: Optional[BytesLike] = None) -> Hash:

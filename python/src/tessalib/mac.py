@@ -44,12 +44,14 @@ def verify(algorithm: str, key: BytesLike, data: BytesLike, tag: BytesLike) -> N
         raise AuthenticationError(raw.AUTH_FAIL_ERROR, "mac.verify")
 
 
-class Mac(_call.Context):
+class Mac(_call.DigestContext):
     """A streaming HMAC in the thread's MAC_ context (``MAC_Init``): HMAC with
     SHA-1, SHA-224/256/384/512 or SHA3-224/256/384/512 and a key of 1 byte or more."""
 
     _family = "MAC"
     _close_export = "MAC_Reset"
+    _add_export = "MAC_AddBytes"
+    _final_export = "MAC_Final"
 
     def __init__(self, algorithm: str, key: BytesLike, data: Optional[BytesLike] = None) -> None:
         self.name = ALGORITHMS.canonical(algorithm)
@@ -59,21 +61,6 @@ class Mac(_call.Context):
         self.digest_size = _call.length("MAC_CodeLength", _call.fn("MAC_CodeLength")(h))
         if data is not None:
             self.update(data)
-
-    def update(self, data: BytesLike) -> None:
-        b = _call.data(data)
-        _call.length("MAC_AddBytes", _call.fn("MAC_AddBytes")(self._live(), _call.ptr(b), len(b)))
-
-    def digest(self) -> bytes:
-        """The tag; the context ends."""
-        h = self._live()
-        buf = _call.out(self.digest_size)
-        n = _call.fn("MAC_Final")(buf, self.digest_size, h)
-        self._ended("was finished by digest()")
-        return _call.take(buf, _call.length("MAC_Final", n))
-
-    def hexdigest(self) -> str:
-        return self.digest().hex()
 
 
 def new(algorithm: str, key: BytesLike, data: Optional[BytesLike] = None) -> Mac:
