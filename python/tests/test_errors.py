@@ -147,3 +147,13 @@ def test_out_of_memory_error():
     out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
     assert out.returncode == 0, out.stderr
     assert out.stdout.strip() == "MEMORY_ERROR True"
+
+
+def test_self_test_failed_error():
+    # A library in its error state refuses every call with TEST_FAILED_ERROR;
+    # a failing health check is PRNG_ERR_CATASTROPHIC. Neither can be caused
+    # from outside, so the mapping is what is tested.
+    for code in (-raw.TEST_FAILED_ERROR, raw.TEST_FAILED_ERROR, -raw.PRNG_ERR_CATASTROPHIC):
+        e = errors.error_for(code, "API_Example")
+        assert isinstance(e, tessalib.SelfTestFailedError) and e.code == abs(code)
+    assert errors.error_for(23).message == "Failed a test e.g. known answer test"

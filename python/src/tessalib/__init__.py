@@ -23,12 +23,12 @@ from __future__ import annotations
 
 from . import aead, cipher, codec, errors, gcm, hash, kdf, mac, raw, rng, stream, wrap, xof  # noqa: F401
 from .errors import (AuthenticationError, BadKeyLengthError, BadParameterError, FileError,  # noqa: F401
-                     InvalidHandleError, OutOfMemoryError, PaddingError, TessalibError, UnsupportedError,
-                     WrongThreadError)
+                     InvalidHandleError, OutOfMemoryError, PaddingError, SelfTestFailedError, TessalibError,
+                     UnsupportedError, WrongThreadError)
 
 __all__ = ["aead", "cipher", "codec", "errors", "gcm", "hash", "kdf", "mac", "raw", "rng", "stream", "wrap", "xof",
            "AuthenticationError", "BadKeyLengthError", "BadParameterError", "FileError", "InvalidHandleError",
-           "OutOfMemoryError", "PaddingError", "TessalibError", "UnsupportedError", "WrongThreadError",
+           "OutOfMemoryError", "PaddingError", "SelfTestFailedError", "TessalibError", "UnsupportedError", "WrongThreadError",
            "library_version", "library_path"]
 __version__ = "6.22.1"
 

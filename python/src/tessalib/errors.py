@@ -94,6 +94,12 @@ class OutOfMemoryError(TessalibError, MemoryError):
     default_code = CONSTANTS["MEMORY_ERROR"]
 
 
+class SelfTestFailedError(TessalibError):
+    """A known-answer or health test of the library failed (TEST_FAILED_ERROR,
+    PRNG_ERR_CATASTROPHIC): it must not be used for cryptography."""
+    default_code = CONSTANTS["TEST_FAILED_ERROR"]
+
+
 def _codes(*names: str) -> list:
     return [CONSTANTS[n] for n in names]
 
@@ -113,6 +119,7 @@ for _cls, _names in (
                  "PRNG_ERR_FILE_LOCK")),
     (InvalidHandleError, ("INVALID_HANDLE_ERROR", "MISUSE_ERROR")),
     (OutOfMemoryError, ("MEMORY_ERROR",)),
+    (SelfTestFailedError, ("TEST_FAILED_ERROR", "PRNG_ERR_CATASTROPHIC")),
 ):
     for _code in _codes(*_names):
         _CLASS_OF[_code] = _cls
