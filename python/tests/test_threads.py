@@ -66,3 +66,25 @@ def test_an_object_from_an_ended_thread_is_refused():
     t.join()
     with pytest.raises(tessalib.WrongThreadError):
         box[0].digest()
+
+
+def test_a_call_that_ends_the_threads_context_ends_the_object(tmp_path):
+    # A failed open ends the earlier context too (the library ends it first).
+    first = cipher.new("aes128/ctr", bytes(16), iv=bytes(16))
+    with pytest.raises(tessalib.BadKeyLengthError):
+        cipher.new("aes128/ctr", bytes(15), iv=bytes(16))
+    with pytest.raises(tessalib.InvalidHandleError, match="replaced"):
+        first.update(b"x")
+    # The stream file procedure uses the thread's stream context.
+    s = tessalib.stream.new("arcfour", b"key")
+    src = tmp_path / "in"
+    src.write_bytes(b"data")
+    tessalib.stream.crypt_file("arcfour", b"key", src, tmp_path / "out")
+    with pytest.raises(tessalib.InvalidHandleError, match="crypt_file"):
+        s.update(b"x")
+    # An empty key is refused before the library could leave the slot as it was.
+    m = mac.new("hmac-sha256", b"k")
+    with pytest.raises(tessalib.BadParameterError):
+        mac.new("hmac-sha256", b"")
+    m.update(b"still open")
+    assert len(m.digest()) == 32

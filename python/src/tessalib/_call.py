@@ -104,6 +104,16 @@ def query_then_fill(name: str, call: Callable[[Any, int], int], *, text_out: boo
 _slots = threading.local()
 
 
+def end_slot(family: str, why: str) -> None:
+    """Marks the calling thread's open context object of a family as ended,
+    for a call that ends the library's context of that family."""
+    current = getattr(_slots, family, None)
+    if current is not None and current._closed_why is None:
+        current._closed_why = why
+        current._handle = 0
+    setattr(_slots, family, None)
+
+
 class Context:
     """A library context (a handle) owned by the thread that opened it.
 
@@ -115,15 +125,17 @@ class Context:
     _family = ""             # the slot the library keeps per thread
     _close_export = ""       # the export that ends the handle
 
-    def __init__(self, handle: int) -> None:
-        self._handle = handle
+    def __init__(self, open_handle: Callable[[], int]) -> None:
+        """open_handle() calls the family's _Init export and returns the handle
+        (raising when it fails). Whatever it does, the thread's earlier
+        context of the family has ended: the library ends it first."""
         self._thread = threading.get_ident()
-        self._closed_why: Optional[str] = None
-        current = getattr(_slots, self._family, None)
-        if current is not None and current is not self and current._closed_why is None:
-            current._closed_why = (f"a newer {self._family} context of this thread replaced it "
-                                   "(the library keeps one per thread)")
-            current._handle = 0
+        self._handle = 0
+        self._closed_why: Optional[str] = "was never opened"
+        end_slot(self._family, f"was replaced by a newer {self._family} context of this thread "
+                               "(the library keeps one per thread)")
+        self._handle = open_handle()
+        self._closed_why = None
         setattr(_slots, self._family, self)
 
     def _live(self) -> int:

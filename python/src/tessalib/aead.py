@@ -129,8 +129,8 @@ class Aead(_call.Context):
     def __init__(self, algorithm: str, key: BytesLike) -> None:
         k = _call.data(key, "key")
         self.name = ALGORITHMS.canonical(algorithm)
-        super().__init__(_call.handle("AEAD_InitKey", _call.fn("AEAD_InitKey")(
-            _call.ptr(k), len(k), ALGORITHMS.code(algorithm))))
+        code = ALGORITHMS.code(algorithm)
+        super().__init__(lambda: _call.handle("AEAD_InitKey", _call.fn("AEAD_InitKey")(_call.ptr(k), len(k), code)))
 
     def start(self, nonce: BytesLike, aad: Optional[BytesLike] = None, *, tag: Optional[BytesLike] = None) -> None:
         """Begins a message: encryption, or decryption when the expected tag is given."""

@@ -144,8 +144,9 @@ class Cipher(_call.Context):
             raise UnsupportedError.python_side("the streaming context takes AES and Triple DES")
         k = _call.data(key, "key")
         i = _call.data(iv, "iv") if iv is not None else b""
-        h = _call.fn("CIPHER_Init")(int(encrypt), _call.text(alg_mode), _call.ptr(k), len(k), i or None, len(i), 0)
-        super().__init__(_call.handle("CIPHER_Init", h))
+        text = _call.text(alg_mode)
+        super().__init__(lambda: _call.handle("CIPHER_Init", _call.fn("CIPHER_Init")(
+            int(encrypt), text, _call.ptr(k), len(k), i or None, len(i), 0)))
 
     def update(self, data: BytesLike) -> bytes:
         d = _call.data(data)

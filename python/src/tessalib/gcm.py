@@ -38,7 +38,7 @@ class GcmKey(_call.Context):
 
     def __init__(self, key: BytesLike) -> None:
         k = _call.data(key, "key")
-        super().__init__(_call.handle("GCM_InitKey", _call.fn("GCM_InitKey")(k or None, len(k))))
+        super().__init__(lambda: _call.handle("GCM_InitKey", _call.fn("GCM_InitKey")(k or None, len(k))))
 
     def encrypt(self, iv: BytesLike, data: BytesLike, aad: Optional[BytesLike] = None,
                 tag_size: int = 16) -> Tuple[bytes, bytes]:

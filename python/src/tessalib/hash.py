@@ -89,9 +89,9 @@ class Hash(_call.DigestContext):
 
     def __init__(self, algorithm: str, data: Optional[BytesLike] = None) -> None:
         self.name = ALGORITHMS.canonical(algorithm)
-        h = _call.handle("HASH_Init", _call.fn("HASH_Init")(ALGORITHMS.code(algorithm)))
-        super().__init__(h)
-        self.digest_size = _call.length("HASH_DigestLength", _call.fn("HASH_DigestLength")(h))
+        code = ALGORITHMS.code(algorithm)
+        super().__init__(lambda: _call.handle("HASH_Init", _call.fn("HASH_Init")(code)))
+        self.digest_size = _call.length("HASH_DigestLength", _call.fn("HASH_DigestLength")(self._handle))
         if data is not None:
             self.update(data)
 

@@ -11,7 +11,7 @@ from typing import Optional
 from . import _call, raw
 from ._call import BytesLike
 from ._names import Table
-from .errors import AuthenticationError
+from .errors import AuthenticationError, BadParameterError
 
 __all__ = ["ALGORITHMS", "mac", "verify", "new", "Mac"]
 
@@ -56,9 +56,11 @@ class Mac(_call.DigestContext):
     def __init__(self, algorithm: str, key: BytesLike, data: Optional[BytesLike] = None) -> None:
         self.name = ALGORITHMS.canonical(algorithm)
         k = _call.data(key, "key")
-        h = _call.handle("MAC_Init", _call.fn("MAC_Init")(_call.ptr(k), len(k), ALGORITHMS.code(algorithm)))
-        super().__init__(h)
-        self.digest_size = _call.length("MAC_CodeLength", _call.fn("MAC_CodeLength")(h))
+        code = ALGORITHMS.code(algorithm)
+        if not k:  # refused by MAC_Init without ending the thread's context: refused here
+            raise BadParameterError(raw.BAD_PARAM_ERROR, "MAC_Init", "a streaming HMAC needs a key of 1 byte or more")
+        super().__init__(lambda: _call.handle("MAC_Init", _call.fn("MAC_Init")(k, len(k), code)))
+        self.digest_size = _call.length("MAC_CodeLength", _call.fn("MAC_CodeLength")(self._handle))
         if data is not None:
             self.update(data)
 

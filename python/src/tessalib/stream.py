@@ -38,6 +38,8 @@ def crypt_file(algorithm: str, key: BytesLike, input_path: Union[str, "os.PathLi
     the input (then nothing is touched); a partial output is deleted."""
     k = _call.data(key, "key")
     i = _call.data(iv, "iv") if iv is not None else b""
+    # The file procedure sets up and ends the thread's stream context.
+    _call.end_slot("STREAM", "was ended by stream.crypt_file, which uses the thread's stream context")
     _call.status("CIPHER_StreamFile", _call.fn("CIPHER_StreamFile")(
         _call.text(os.fsdecode(output_path)), _call.text(os.fsdecode(input_path)), k or None, len(k), i or None,
         len(i), counter, ALGORITHMS.code(algorithm)))
@@ -53,8 +55,9 @@ class StreamCipher(_call.Context):
     def __init__(self, algorithm: str, key: BytesLike, *, iv: Optional[BytesLike] = None, counter: int = 0) -> None:
         k = _call.data(key, "key")
         i = _call.data(iv, "iv") if iv is not None else b""
-        super().__init__(_call.handle("CIPHER_StreamInit", _call.fn("CIPHER_StreamInit")(
-            k or None, len(k), i or None, len(i), counter, ALGORITHMS.code(algorithm))))
+        code = ALGORITHMS.code(algorithm)
+        super().__init__(lambda: _call.handle("CIPHER_StreamInit", _call.fn("CIPHER_StreamInit")(
+            k or None, len(k), i or None, len(i), counter, code)))
 
     def update(self, data: BytesLike) -> bytes:
         d = _call.data(data)
