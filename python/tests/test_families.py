@@ -191,6 +191,17 @@ def test_cipher_round_trip(alg_mode, key_len):
         assert pre.startswith(iv) and cipher.decrypt(alg_mode, key, pre, prefix_iv=True) == msg
 
 
+def test_cipher_texts_are_read_by_the_library():
+    key, iv = bytes(16), bytes(16)
+    ct = cipher.encrypt("aes128/cbc/pkcs5", key, b"x", iv=iv)
+    for text in ("AES-128/CBC/PKCS5Padding", "aes128 cbc", "AES128-CBC", "aes128cbcpkcs5"):
+        assert cipher.encrypt(text, key, b"x", iv=iv) == ct, text
+    with pytest.raises(tessalib.BadParameterError):
+        cipher.encrypt("aes128/xyz", key, b"x", iv=iv)
+    with pytest.raises(tessalib.BadParameterError):
+        cipher.encrypt("des/xyz", bytes(8), b"x", iv=bytes(8))
+
+
 def test_cipher_streaming_context():
     key, iv, data = rng.key_bytes(16), rng.nonce(16), os.urandom(64)
     whole = cipher.encrypt("aes128/cbc/nopadding", key, data, iv=iv)

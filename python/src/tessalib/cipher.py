@@ -33,10 +33,14 @@ _OWN_FAMILIES = {"des": ("DES", 8), "blowfish": ("BLF", 8), "blf": ("BLF", 8)}
 
 
 def _split(alg_mode: str) -> Tuple[str, str, Optional[str]]:
+    """(algorithm, mode, padding) of DES and Blowfish texts; for the others
+    only the algorithm's first word: the library reads their text itself."""
     words = [w for w in re.split(r"[/\s,;:]+", alg_mode.strip()) if w]
     if not words:
         raise BadParameterError.python_side("name an algorithm, e.g. 'aes128/cbc/pkcs5'")
     alg = norm(words[0])
+    if alg not in _OWN_FAMILIES:
+        return alg, "", None
     mode = norm(words[1]) if len(words) > 1 else "ecb"
     padding = words[2] if len(words) > 2 else None
     if mode not in _MODES or len(words) > 3:
