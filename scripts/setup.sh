@@ -6,7 +6,8 @@
 #   scripts/setup.sh [PART...]
 #
 # Parts: library (the library and tessa: a compiler, CMake, Ninja, zlib and
-# zstd), the test stages of scripts/test.sh (release, asan, tsan, ct, fuzz, windows) and
+# zstd), the test stages of scripts/test.sh (release, asan, tsan, ct, fuzz, windows,
+# python, guide) and
 # bench (scripts/bench.sh). Every part includes library. No part: all of them.
 # A new test stage adds its line to `needs` below.
 set -euo pipefail
@@ -20,9 +21,11 @@ declare -A needs=(
   [fuzz]="clang libclang-rt-dev"
   [windows]="g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64
              libz-mingw-w64-dev googletest wine wine64 dpkg-dev xz-utils xvfb python3-cryptography-vectors"
+  [python]="python3 python3-venv python3-setuptools python3-wheel python3-pytest"
+  [guide]="python3 python3-venv python3-setuptools"
   [bench]="libbenchmark-dev libssl-dev python3"
 )
-all_parts=(library release asan tsan ct fuzz windows bench)
+all_parts=(library release asan tsan ct fuzz windows python guide bench)
 
 usage() {  # exit status
   echo "usage: scripts/setup.sh [PART...]   parts: ${all_parts[*]}" >&2

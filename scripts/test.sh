@@ -22,6 +22,11 @@
 #            (scripts/fuzz.sh)
 #   windows  the Windows DLL cross-built with mingw-w64, its suites run under
 #            Wine (scripts/test-windows.sh)
+#   python   the Python package installed into a fresh virtual environment
+#            (offline, from Debian's setuptools) and its pytest suite against
+#            the library of build/release; a wheel carrying the library
+#   guide    every C, Python and tessa snippet of docs/guide.md and
+#            docs/errors.md, run
 #
 # First scripts/setup.sh installs what the chosen stages need (when run as
 # root; otherwise it names what is missing and nothing runs). Every stage
@@ -36,7 +41,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 start=$(date +%s)
-all_stages=(release asan tsan ct fuzz windows)
+all_stages=(release asan tsan ct fuzz windows python guide)
 
 say() { printf 'test.sh: %s\n' "$*"; }
 step() { printf '\n=== %s (%ds)\n' "$1" $(($(date +%s) - start)); }
@@ -126,6 +131,69 @@ stage_fuzz() {
 
 stage_windows() {
   scripts/test-windows.sh
+}
+
+# The library and tessa of build/release (configured as the release stage
+# does, so the two share the tree), built alone when the release stage did
+# not run first.
+release_library() {
+  cmake -S . -B build/release -G Ninja -DBUILD_TESTING=ON -DTESSALIB_ORACLE_TESTS=ON \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null || stage_fails "configuring build/release failed"
+  cmake --build build/release -j "$jobs" --target tessalib tessa || stage_fails "building build/release failed"
+}
+# Debian's interpreter: its venv, setuptools and pytest are the packages setup.sh installs.
+python_bin() { if [[ -x /usr/bin/python3 ]]; then echo /usr/bin/python3; else command -v python3; fi; }
+
+stage_python() {
+  require_tools cmake ninja c++ python3
+  release_library
+  local py venv=build/python/venv lib=$root/build/release/libtessalib.so.6
+  py=$(python_bin)
+  rm -rf build/python
+  mkdir -p build/python
+  # A fresh environment that sees Debian's pytest; the package goes in
+  # offline, without build isolation (no index is reachable).
+  "$py" -m venv --system-site-packages "$venv" || stage_fails "python3 -m venv failed (python3-venv)"
+  "$venv/bin/pip" install -q --no-index --no-build-isolation --no-deps ./python ||
+    stage_fails "pip install ./python failed"
+  rm -rf python/build python/src/*.egg-info
+  # From outside the source tree, so the installed package is the one tested.
+  (cd build/python && TESSALIB_LIBRARY=$lib TESSALIB_HEADER=$root/include/tessalib.h \
+    "$root/$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/python/tests") ||
+    stage_fails "pytest failed (above)"
+  # A wheel that carries the library loads its own copy with no variable set.
+  cp -r python build/python/src
+  "$venv/bin/python" build/python/src/tools/bundle.py "$lib" >/dev/null
+  "$venv/bin/pip" wheel -q --no-index --no-build-isolation --no-deps -w build/python/dist build/python/src ||
+    stage_fails "building the wheel failed"
+  local wheel
+  wheel=$(ls build/python/dist/tessalib-*.whl)
+  [[ $wheel != *none-any.whl ]] || stage_fails "the wheel with the library is tagged as pure Python: $wheel"
+  "$py" -m venv build/python/wheel-venv
+  build/python/wheel-venv/bin/pip install -q --no-index --no-deps "$wheel" || stage_fails "installing $wheel failed"
+  (cd build/python && env -u TESSALIB_LIBRARY -u LD_LIBRARY_PATH wheel-venv/bin/python -c '
+import tessalib
+path = tessalib.library_path()
+assert "site-packages/tessalib/lib/" in path, path
+assert tessalib.hash.hexdigest("sha256", b"abc").startswith("ba7816bf"), "wrong digest"
+print("the wheel loads its own library:", path)') || stage_fails "the wheel does not load its own library"
+}
+
+stage_guide() {
+  require_tools cmake ninja cc python3
+  release_library
+  local py
+  py=$(python_bin)
+  rm -rf build/guide
+  "$py" -m venv --system-site-packages build/guide/venv || stage_fails "python3 -m venv failed (python3-venv)"
+  build/guide/venv/bin/pip install -q --no-index --no-build-isolation --no-deps ./python ||
+    stage_fails "pip install ./python failed"
+  rm -rf python/build python/src/*.egg-info
+  local page
+  for page in docs/guide.md docs/errors.md; do
+    build/guide/venv/bin/python scripts/run-guide.py "$page" --build build/release \
+      --python build/guide/venv/bin/python || stage_fails "a snippet of $page failed (above)"
+  done
 }
 
 # --- The run -----------------------------------------------------------------

@@ -174,6 +174,39 @@ cases=$(cat <<'EOF'
 2 | ^tessa stream: --file takes one input FILE and --out FILE | | tessa stream --alg arcfour --key 01 --file --text a
 2 | ^tessa stream: --alg takes arcfour, salsa20 or chacha20, not aes | | tessa stream --alg aes --key 01 --text a
 1 | ^tessa stream: cannot write to standard output: No space left on device$ | | tessa stream --alg arcfour --key 01 --text a >/dev/full
+# The shared input and version options: --in FILE, --from FORM, standard
+# input when no input is given, tessa --version.
+0 | | ^Tessalib 6\.22\.[0-9]{2}$ | tessa --version
+2 | ^tessa: --version takes no arguments$ | | tessa --version now
+0 | | ^616263$ | printf abc | tessa hex
+0 | | ^616263$ | tessa hex --in "$work/abc.txt"
+0 | | ^YWJj$ | tessa b64 --in "$work/abc.txt"
+0 | | ^ba7816bf.*  .*abc\.txt$ | tessa hash --in "$work/abc.txt"
+0 | | ^ba7816bf[0-9a-f]{56}$ | printf abc | tessa hash
+0 | | ^fd7adb152c05ef80 | printf abc | tessa mac --alg hmac-sha256 --key 00
+0 | | ^fd7adb152c05ef80 | tessa mac --alg hmac-sha256 --key 00 --in "$work/abc.txt"
+0 | | ^6BF668$ | printf abc | tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F
+0 | | ^6BF668$ | printf 61:62:63 >"$work/abc.hex" && tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --in "$work/abc.hex" --from hex
+0 | | ^6BF668$ | printf 616263 >"$work/abc.hex" && tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --in hex "$work/abc.hex"
+0 | | ^abc$ | tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --text abc --to raw | tessa decrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --to text
+2 | ^tessa encrypt: --from takes raw, hex or b64 | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --in "$work/abc.txt" --from utf7
+2 | ^tessa encrypt: give one of --text STRING, --hex HEX, --b64 TEXT, --in FILE | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --in "$work/abc.txt" --text a
+2 | ^tessa hex: give --text or a FILE, not both | | tessa hex --text a --in "$work/abc.txt"
+2 | ^tessa mac: give one of --text, --hex, a FILE or - \(see | | tessa mac --alg hmac-sha1 --key 00 --in "$work/abc.txt" "$work/abc.txt"
+1 | ^tessa decrypt: the data is not whole bytes of hex | | printf 616 | tessa decrypt --alg des --key 0123456789ABCDEF --from hex
+# --to and --out on the digest commands.
+0 | | ^ungWv48Bz\+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=$ | tessa hash --text abc --to b64
+0 | | ^ok$ | tessa hash --in "$work/abc.txt" --to raw --out "$work/d.bin" && test $(wc -c <"$work/d.bin") -eq 32 && echo ok
+0 | | ^ba7816bf[0-9a-f]{56}$ | tessa hash --text abc --out "$work/d.hex" && cat "$work/d.hex"
+0 | | ^/XrbFSwF74Dcz1Ch\+kwF1aPsbalVdfwxKufF0JGDY1E=$ | tessa mac --alg hmac-sha256 --key 00 --text abc --to b64
+0 | | ^7f9c2ba4e88f827d$ | tessa xof --alg shake128 --len 8 --text "" --to hex
+0 | | ^ok$ | tessa xof --alg shake128 --len 8 --text "" --out "$work/x.bin" && test $(wc -c <"$work/x.bin") -eq 8 && echo ok
+2 | ^tessa hash: --to and --out take one input | | tessa hash --to raw "$work/abc.txt" "$work/abc.txt"
+2 | ^tessa mac: --to takes hex, b64 or raw | | tessa mac --alg hmac-sha256 --key 00 --text abc --to text
+# A key or IV of the wrong size typed on the command line is bad usage, in
+# every command that takes one.
+2 | ^tessa encrypt: AES-128 needs a 16-byte key \(32 hex digits\), not 15 bytes \(see | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E --text data
+2 | ^tessa decrypt: the IV of DES is 8 bytes \(16 hex digits\) \(see | | tessa decrypt --alg des --mode cbc --key 0123456789ABCDEF --iv 00 --hex 0011223344556677
 # Successes, including values that look like options.
 0 | | ^ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad$ | tessa hash --text abc
 0 | | ^616263$ | tessa hex "$work/abc.txt"

@@ -115,7 +115,7 @@ int run(const char* cmd, bool seal, const tessa::Options& opts) {
 int cmd_seal(const tessa::Options& opts) { return run("seal", true, opts); }
 int cmd_open(const tessa::Options& opts) { return run("open", false, opts); }
 
-#define AEAD_VALUED {"--alg", "--key", "--nonce", "--aad", "--aad-hex", "--text", "--hex", "--b64", "--in", "--to", "--out"}
+#define AEAD_VALUED {"--alg", "--key", "--nonce", "--aad", "--aad-hex", TESSA_DATA_OPTIONS}
 
 #define AEAD_USAGE_BODY                                                                                        \
     "  --alg ALG       aes128-gcm (16-byte key), aes256-gcm or chacha20-poly1305\n"                             \

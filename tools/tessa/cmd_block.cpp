@@ -141,7 +141,7 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         std::snprintf(why, sizeof why, "%s needs a %zu-byte key (%zu hex digits), not %zu bytes", alg->title,
                       alg->key_len, 2 * alg->key_len, key.size());
         tessa::wipe(key);
-        return tessa::fail(cmd, why);
+        return tessa::usage_error(cmd, why);  // typed on the command line, as seal's --key
     }
     const std::string mode = opts.value_or("--mode", "ECB");
     const bool has_iv = opts.has("--iv");
@@ -150,7 +150,7 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         std::snprintf(why, sizeof why, "the IV of %s is %zu bytes (%zu hex digits)", alg->title, alg->block,
                       2 * alg->block);
         tessa::wipe(key);
-        return tessa::fail(cmd, why);
+        return tessa::usage_error(cmd, why);
     }
     tessa::Bytes data;
     if (const int status = tessa::get_data(cmd, opts, &data)) {
@@ -177,8 +177,7 @@ int cmd_encrypt(const tessa::Options& opts) { return run("encrypt", true, opts);
 int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts); }
 
 // The options both commands take.
-#define BLOCK_VALUED \
-    {"--alg", "--key", "--mode", "--iv", "--pad", "--text", "--hex", "--b64", "--in", "--to", "--out"}
+#define BLOCK_VALUED {"--alg", "--key", "--mode", "--iv", "--pad", TESSA_DATA_OPTIONS}
 
 #define BLOCK_USAGE_BODY                                                                                       \
     "  --alg ALG     aes128, aes192, aes256, des, tdea (Triple DES) or blowfish\n"                              \

@@ -10,17 +10,19 @@
 
 namespace {
 
-// The command's input: --text STRING, else the bytes of FILE or standard
-// input ("-"). Returns 0, or the exit status after printing the reason.
+// The command's input: --text STRING, else the bytes of FILE (or --in FILE)
+// or of standard input ("-", or nothing given). Returns 0, or the exit status
+// after printing the reason.
 int get_input(const char* cmd, const tessa::Options& opts, std::string* data) {
     const tessa::Args& pos = opts.positionals();
     if (opts.has("--text")) {
-        if (!pos.empty()) return tessa::usage_error(cmd, "give --text or a FILE, not both");
+        if (!pos.empty() || opts.has("--in")) return tessa::usage_error(cmd, "give --text or a FILE, not both");
         *data = opts.value("--text");
         return 0;
     }
-    if (pos.size() != 1) return tessa::usage_error(cmd, "give one FILE, - for standard input, or --text STRING");
-    return tessa::read_input(cmd, pos[0], data);
+    if (pos.size() > 1 || (!pos.empty() && opts.has("--in")))
+        return tessa::usage_error(cmd, "give one FILE, - for standard input, or --text STRING");
+    return tessa::read_input(cmd, tessa::input_path(opts), data);
 }
 
 using EncodeFn = int32_t(TESSALIB_CALL*)(char*, int32_t, const unsigned char*, int32_t);
@@ -101,56 +103,56 @@ int cmd_utf8(const tessa::Options& opts) {
 }
 
 TESSA_COMMAND({"hex", "bytes to upper-case hex",
-               "usage: tessa hex FILE | - | --text STRING\n"
+               "usage: tessa hex [FILE | - | --in FILE | --text STRING]\n"
                "\n"
                "Prints the bytes of FILE (- for standard input), or of STRING, as upper-case\n"
                "hexadecimal on one line.\n"
                "\n"
                "  tessa hex --text abc      ->  616263\n",
-               {"--text"}, {}, cmd_hex});
+               {"--text", "--in"}, {}, cmd_hex});
 TESSA_COMMAND({"unhex", "hex text to bytes",
-               "usage: tessa unhex FILE | - | --text STRING [--out FILE]\n"
+               "usage: tessa unhex [FILE | - | --in FILE | --text STRING] [--out FILE]\n"
                "\n"
                "Decodes hex digits (either case) to bytes, written to standard output or to\n"
                "the --out file. White space and punctuation between digits are skipped, so\n"
                "\"de:ad be-ef\" gives the four bytes DE AD BE EF; a last lone digit is dropped.\n"
                "Any other character (a letter after F, as in \"0x12\", a control character or a\n"
                "non-ASCII byte) is refused with INVALID_DATA_ERROR.\n",
-               {"--text", "--out"}, {}, cmd_unhex});
+               {"--text", "--in", "--out"}, {}, cmd_unhex});
 TESSA_COMMAND({"b64", "bytes to base64",
-               "usage: tessa b64 FILE | - | --text STRING\n"
+               "usage: tessa b64 [FILE | - | --in FILE | --text STRING]\n"
                "\n"
                "Prints the bytes of FILE (- for standard input), or of STRING, as padded base64\n"
                "(RFC 4648 alphabet, no line breaks) on one line.\n"
                "\n"
                "  tessa b64 --text foob     ->  Zm9vYg==\n",
-               {"--text"}, {}, cmd_b64});
+               {"--text", "--in"}, {}, cmd_b64});
 TESSA_COMMAND({"unb64", "base64 text to bytes",
-               "usage: tessa unb64 FILE | - | --text STRING [--out FILE]\n"
+               "usage: tessa unb64 [FILE | - | --in FILE | --text STRING] [--out FILE]\n"
                "\n"
                "Decodes base64 to bytes, written to standard output or to the --out file.\n"
                "Line breaks and spaces are skipped; the first \"=\" ends the data. Any other\n"
                "character (a hyphen or an underscore, for example) is refused with\n"
                "INVALID_DATA_ERROR.\n",
-               {"--text", "--out"}, {}, cmd_unb64});
+               {"--text", "--in", "--out"}, {}, cmd_unb64});
 TESSA_COMMAND({"hexfilter", "keep only the hex digits of a text",
-               "usage: tessa hexfilter FILE | - | --text STRING\n"
+               "usage: tessa hexfilter [FILE | - | --in FILE | --text STRING]\n"
                "\n"
                "Prints the characters 0-9, A-F and a-f of the input, in order, and drops\n"
                "everything else (separators, line breaks, NUL bytes).\n",
-               {"--text"}, {}, cmd_hexfilter});
+               {"--text", "--in"}, {}, cmd_hexfilter});
 TESSA_COMMAND({"b64filter", "keep only the base64 characters of a text",
-               "usage: tessa b64filter FILE | - | --text STRING\n"
+               "usage: tessa b64filter [FILE | - | --in FILE | --text STRING]\n"
                "\n"
                "Prints the characters of the base64 alphabet and \"=\" of the input, in order,\n"
                "and drops everything else (line breaks, spaces, NUL bytes).\n",
-               {"--text"}, {}, cmd_b64filter});
+               {"--text", "--in"}, {}, cmd_b64filter});
 TESSA_COMMAND({"utf8", "UTF-16LE text to UTF-8",
-               "usage: tessa utf8 FILE | - [--out FILE]\n"
+               "usage: tessa utf8 [FILE | - | --in FILE] [--out FILE]\n"
                "\n"
                "Converts a UTF-16 little-endian file (a leading byte-order mark is dropped) to\n"
                "UTF-8, written to standard output or to the --out file. Only characters up to\n"
                "U+FFFF are supported: a surrogate pair is refused with ENCODING_ERROR.\n",
-               {"--text", "--out"}, {}, cmd_utf8});
+               {"--text", "--in", "--out"}, {}, cmd_utf8});
 
 }  // namespace

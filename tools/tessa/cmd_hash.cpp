@@ -24,7 +24,8 @@ const AlgorithmName kAlgorithms[] = {
 };
 
 const char kUsage[] =
-    "usage: tessa hash [--alg NAME] [--double] (--text TEXT | --hex HEX | [--textmode] FILE... | -)\n"
+    "usage: tessa hash [--alg NAME] [--double] (--text TEXT | --hex HEX | [--textmode] FILE... | --in FILE | -)\n"
+    "                  [--to hex|b64|raw] [--out FILE]\n"
     "\n"
     "Prints the lower-case hex digest of a text, of hex-encoded bytes, of each FILE\n"
     "(followed by its name) or of standard input (\"-\", or no argument).\n"
@@ -37,6 +38,8 @@ const char kUsage[] =
     "  --double     hash the digest once more with the same algorithm\n"
     "               (sha1, sha2, md5, md2, rmd160 only; sha256 gives double SHA-256)\n"
     "  --textmode   read files as text: CR LF is read as LF and a byte 0x1A ends the file\n"
+    "  --to FORMAT  hex (lower case), b64 or raw: the digest alone, of one input\n"
+    "  --out FILE   write the digest to FILE (as --to says; hex by default)\n"
     "\n"
     "Ascon digests are not available for files; use --text, --hex or standard input.\n"
     "Exit status: 0 on success, 1 when the library reports an error, 2 on bad usage.\n";
@@ -57,6 +60,14 @@ int print_digest(int32_t n, const char* hex, const char* label, bool show_label)
     return tessa::write_line("hash", show_label ? std::string(hex) + "  " + label : std::string(hex));
 }
 
+// With --to or --out: the one digest in that form, without a label.
+int write_one(const tessa::Options& opts, const std::string& to, int32_t n, const char* hex) {
+    if (n < 0) return tessa::report_error("hash", n);
+    tessa::Bytes digest;
+    tessa::hex_bytes(hex, &digest);
+    return tessa::write_digest("hash", opts, digest, to);
+}
+
 int cmd_hash(const tessa::Options& opts) {
     const std::string alg = opts.value("--alg");
     int32_t code = HASH_ALG_SHA256;
@@ -66,19 +77,27 @@ int cmd_hash(const tessa::Options& opts) {
     const bool textmode = opts.has("--textmode");
     const bool has_text = opts.has("--text");
     const bool has_hex = opts.has("--hex");
-    const tessa::Args& files = opts.positionals();
+    tessa::Args files = opts.positionals();
+    if (opts.has("--in")) files.push_back(opts.value("--in"));
     if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty()))
         return tessa::usage_error("hash", "give one of --text, --hex or files");
+    const bool one_form = opts.has("--to") || opts.has("--out");
+    std::string to;
+    if (const int status = tessa::digest_format("hash", opts, "hex", &to)) return status;
+    if (one_form && files.size() > 1) return tessa::usage_error("hash", "--to and --out take one input");
     char hex[129];
+    const auto emit = [&](int32_t n, const char* label, bool show_label) {
+        return one_form ? write_one(opts, to, n, hex) : print_digest(n, hex, label, show_label);
+    };
     if (has_text) {
         const std::string text = opts.value("--text");
         const int32_t n = HASH_HexFromBytes(hex, 128, reinterpret_cast<const unsigned char*>(text.data()),
                                             static_cast<int32_t>(text.size()), options);
-        return print_digest(n, hex, "--text", false);
+        return emit(n, "--text", false);
     }
     if (has_hex) {
         const std::string h = opts.value("--hex");
-        return print_digest(HASH_HexFromHex(hex, 128, h.c_str(), options), hex, "--hex", false);
+        return emit(HASH_HexFromHex(hex, 128, h.c_str(), options), "--hex", false);
     }
     if (textmode) options |= HASH_OPT_TEXT;
     if (files.empty() || (files.size() == 1 && files[0] == "-")) {
@@ -94,11 +113,11 @@ int cmd_hash(const tessa::Options& opts) {
         }
         const int32_t n = HASH_HexFromBytes(hex, 128, reinterpret_cast<const unsigned char*>(data.data()),
                                             static_cast<int32_t>(data.size()), options & ~HASH_OPT_TEXT);
-        return print_digest(n, hex, "standard input", false);
+        return emit(n, "standard input", false);
     }
     int status = 0;
     for (const std::string& f : files) {
-        if (print_digest(HASH_HexFromFile(hex, 128, f.c_str(), options), hex, f.c_str(), true) == 0) continue;
+        if (emit(HASH_HexFromFile(hex, 128, f.c_str(), options), f.c_str(), true) == 0) continue;
         status = 1;
         if (std::ferror(stdout)) break;  // the output is gone: one report is enough
     }
@@ -106,6 +125,6 @@ int cmd_hash(const tessa::Options& opts) {
 }
 
 TESSA_COMMAND({"hash", "message digests (SHA-1/2/3, MD5, MD2, RIPEMD-160, HASH160, Ascon-Hash)", kUsage,
-               {"--alg", "--text", "--hex"}, {"--double", "--textmode"}, cmd_hash});
+               {"--alg", "--text", "--hex", "--in", "--to", "--out"}, {"--double", "--textmode"}, cmd_hash});
 
 }  // namespace

@@ -64,8 +64,8 @@ int get_message(const char* cmd, const tessa::Options& opts, Bytes* msg) {
     const bool has_text = opts.has("--text");
     const bool has_hex = opts.has("--hex");
     const tessa::Args& files = opts.positionals();
-    if ((has_text && has_hex) || ((has_text || has_hex) && !files.empty()) || files.size() > 1)
-        return tessa::usage_error(cmd, "give one of --text, --hex, a FILE or -");
+    const int given = (has_text ? 1 : 0) + (has_hex ? 1 : 0) + (files.empty() ? 0 : 1) + (opts.has("--in") ? 1 : 0);
+    if (given > 1 || files.size() > 1) return tessa::usage_error(cmd, "give one of --text, --hex, a FILE or -");
     if (has_text) {
         const std::string text = opts.value("--text");
         msg->assign(text.begin(), text.end());
@@ -73,7 +73,7 @@ int get_message(const char* cmd, const tessa::Options& opts, Bytes* msg) {
     }
     if (has_hex) return decode_hex(cmd, "the --hex message", opts.value("--hex"), msg);
     std::string data;
-    if (const int status = tessa::read_input(cmd, files.empty() ? "-" : files[0], &data)) return status;
+    if (const int status = tessa::read_input(cmd, tessa::input_path(opts), &data)) return status;
     msg->assign(data.begin(), data.end());
     return 0;
 }
@@ -117,8 +117,8 @@ const unsigned char* nonnull(const Bytes& b) {
 // ---------------------------------------------------------------------------
 
 const char kMacUsage[] =
-    "usage: tessa mac --alg NAME --key HEX [--custom TEXT] [--len N]\n"
-    "                 (--text TEXT | --hex HEX | FILE | -)\n"
+    "usage: tessa mac --alg NAME --key HEX [--custom TEXT] [--len N] [--to FORMAT] [--out FILE]\n"
+    "                 (--text TEXT | --hex HEX | --in FILE | FILE | -)\n"
     "\n"
     "Prints the lower-case hex MAC of a text, of hex-encoded bytes, of a FILE or of\n"
     "standard input (\"-\", or no argument).\n"
@@ -136,6 +136,9 @@ const char kMacUsage[] =
     "                an input of KMAC, so a different length gives a different tag\n"
     "  --text TEXT   the message is the bytes of TEXT\n"
     "  --hex HEX     the message is the bytes HEX encodes\n"
+    "  --in FILE     the message is the bytes of FILE (as FILE alone)\n"
+    "  --to FORMAT   hex (the default, lower case), b64 or raw\n"
+    "  --out FILE    write to FILE instead of standard output\n"
     "\n"
     "  tessa mac --alg hmac-sha256 --key 4a656665 --text \"what do ya want for nothing?\"\n"
     "    ->  5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843\n"
@@ -154,6 +157,8 @@ int cmd_mac(const tessa::Options& opts) {
         return tessa::usage_error(cmd, "--custom and --len are for kmac128 and kmac256 only");
     const long long len = kmac ? count_option(cmd, opts, "--len", option == MAC_KMAC128 ? 32 : 64, 1 << 20) : 0;
     if (len < 0) return 2;
+    std::string to;
+    if (const int status = tessa::digest_format(cmd, opts, "hex", &to)) return status;
     Bytes key, msg;
     std::string key_hex = opts.value("--key");
     const int key_status = decode_hex(cmd, "the key", key_hex, &key);
@@ -175,7 +180,8 @@ int cmd_mac(const tessa::Options& opts) {
     }
     tessa::wipe(key);
     if (n < 0) return tessa::report_error(cmd, n);
-    return tessa::write_line(cmd, lower_hex(tag.data(), static_cast<std::size_t>(n)));
+    tag.resize(static_cast<std::size_t>(n));
+    return tessa::write_digest(cmd, opts, tag, to);
 }
 
 // ---------------------------------------------------------------------------
@@ -306,11 +312,11 @@ int cmd_derive(const tessa::Options& opts) {
 // ---------------------------------------------------------------------------
 
 const char kXofUsage[] =
-    "usage: tessa xof --alg NAME --len N [--out FILE] (--text TEXT | --hex HEX | FILE | -)\n"
+    "usage: tessa xof --alg NAME --len N [--to FORMAT] [--out FILE] (--text TEXT | --hex HEX | FILE | -)\n"
     "\n"
     "Prints N bytes of an extendable-output function of a text, of hex-encoded\n"
     "bytes, of a FILE or of standard input (\"-\", or no argument) as lower-case hex,\n"
-    "or writes them as raw bytes to the --out file.\n"
+    "or writes them as raw bytes to the --out file (--to hex, b64 or raw chooses).\n"
     "\n"
     "  --alg NAME   shake128, shake256 (FIPS 202); mgf1-sha1, mgf1-sha224, mgf1-sha256,\n"
     "               mgf1-sha384, mgf1-sha512 (RFC 8017 MGF1: the message is the seed);\n"
@@ -318,6 +324,7 @@ const char kXofUsage[] =
     "  --len N      the number of output bytes; a longer output begins with a shorter one\n"
     "  --text TEXT  the message is the bytes of TEXT\n"
     "  --hex HEX    the message is the bytes HEX encodes\n"
+    "  --in FILE    the message is the bytes of FILE (as FILE alone)\n"
     "\n"
     "  tessa xof --alg shake128 --len 16 --text \"\"   ->  7f9c2ba4e88f827d616045507605853e\n"
     "\n"
@@ -331,23 +338,25 @@ int cmd_xof(const tessa::Options& opts) {
     if (!lookup(kXofs, alg, &option)) return tessa::usage_error(cmd, "unknown algorithm '" + alg + "'");
     const long long len = count_option(cmd, opts, "--len", 0, INT32_MAX);
     if (len < 0) return 2;
+    std::string to;  // --out alone writes the raw bytes
+    if (const int status = tessa::digest_format(cmd, opts, opts.has("--out") ? "raw" : "hex", &to)) return status;
     Bytes msg;
     if (const int status = get_message(cmd, opts, &msg)) return status;
     Bytes out(static_cast<std::size_t>(len));
     const int32_t n = XOF_Bytes(out.data(), static_cast<int32_t>(len), msg.data(), static_cast<int32_t>(msg.size()),
                                 option);
     if (n < 0) return tessa::report_error(cmd, n);
-    if (!opts.has("--out")) return tessa::write_line(cmd, lower_hex(out.data(), static_cast<std::size_t>(n)));
-    return tessa::write_output(cmd, opts.value("--out"), out.data(), static_cast<std::size_t>(n));
+    out.resize(static_cast<std::size_t>(n));
+    return tessa::write_digest(cmd, opts, out, to);
 }
 
 TESSA_COMMAND({"mac", "message authentication codes (HMAC, CMAC, Poly1305, KMAC)", kMacUsage,
-               {"--alg", "--key", "--custom", "--len", "--text", "--hex"}, {}, cmd_mac});
+               {"--alg", "--key", "--custom", "--len", "--text", "--hex", "--in", "--to", "--out"}, {}, cmd_mac});
 TESSA_COMMAND({"derive", "keys from passwords (PBKDF2, scrypt)", kDeriveUsage,
                {"--prf", "--iter", "--N", "--r", "--p", "--password", "--password-hex", "--salt", "--salt-text",
                 "--len"},
                {}, cmd_derive});
 TESSA_COMMAND({"xof", "extendable-output functions (SHAKE, MGF1, Ascon-XOF)", kXofUsage,
-               {"--alg", "--len", "--out", "--text", "--hex"}, {}, cmd_xof});
+               {"--alg", "--len", "--out", "--to", "--text", "--hex", "--in"}, {}, cmd_xof});
 
 }  // namespace

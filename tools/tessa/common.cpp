@@ -195,15 +195,30 @@ bool parse_b64(const std::string& text, Bytes* out) {
 
 }  // namespace
 
+std::string input_path(const Options& opts) {
+    const Args& pos = opts.positionals();
+    if (!pos.empty()) return pos[0];
+    return opts.has("--in") && !is_form(opts.value("--in")) ? opts.value("--in") : "-";
+}
+
+bool is_form(const std::string& word) { return word == "raw" || word == "hex" || word == "b64"; }
+
 int get_data(const char* cmd, const Options& opts, Bytes* data) {
     const Args& pos = opts.positionals();
+    // --in names the input file; "--in hex FILE" (the form of the file, as
+    // --from says it now) is still read as it always was.
+    const bool in_is_form = opts.has("--in") && is_form(opts.value("--in")) && !pos.empty();
+    const bool in_file = opts.has("--in") && !in_is_form;
     const int given = (opts.has("--text") ? 1 : 0) + (opts.has("--hex") ? 1 : 0) + (opts.has("--b64") ? 1 : 0) +
-                      (pos.empty() ? 0 : 1);
-    if (given != 1 || pos.size() > 1)
+                      (pos.empty() ? 0 : 1) + (in_file ? 1 : 0);
+    if (given > 1 || pos.size() > 1)
         return usage_error(cmd,
-                                  "give one of --text STRING, --hex HEX, --b64 TEXT, a FILE or - for standard input");
+                           "give one of --text STRING, --hex HEX, --b64 TEXT, --in FILE, a FILE or - for standard "
+                           "input");
+    if (opts.has("--from") && in_is_form) return usage_error(cmd, "give the form of the input once (--from)");
     std::string raw;
     std::string kind = "raw";
+    const bool from_file = given == 0 || in_file || !pos.empty();  // nothing given: standard input
     if (opts.has("--text")) {
         raw = opts.value("--text");
     } else if (opts.has("--hex")) {
@@ -213,16 +228,13 @@ int get_data(const char* cmd, const Options& opts, Bytes* data) {
         raw = opts.value("--b64");
         kind = "b64";
     } else {
-        kind = opts.value_or("--in", "raw");
-        if (kind != "raw" && kind != "hex" && kind != "b64")
-            return usage_error(cmd, "--in takes raw, hex or b64");
-        if (const int status = read_input(cmd, pos[0], &raw)) return status;
+        kind = in_is_form ? opts.value("--in") : opts.value_or("--from", "raw");
+        if (!is_form(kind)) return usage_error(cmd, "--from takes raw, hex or b64");
+        if (const int status = read_input(cmd, input_path(opts), &raw)) return status;
     }
     // Text typed on the command line that does not decode is bad usage; a
     // file that does not is bad data.
-    const auto refuse = [&](const char* why) {
-        return pos.empty() ? usage_error(cmd, why) : fail(cmd, why);
-    };
+    const auto refuse = [&](const char* why) { return from_file ? fail(cmd, why) : usage_error(cmd, why); };
     if (kind == "raw") {
         data->assign(raw.begin(), raw.end());
     } else if (kind == "hex") {
@@ -263,6 +275,27 @@ int write_result(const char* cmd, const Options& opts, const Bytes& data, const 
     const int status = write_output(cmd, opts.value("--out"), text.data(), text.size());
     wipe(text);
     return status;
+}
+
+int digest_format(const char* cmd, const Options& opts, const char* fallback, std::string* to) {
+    *to = opts.value_or("--to", fallback);
+    if (*to != "hex" && *to != "b64" && *to != "raw") return usage_error(cmd, "--to takes hex, b64 or raw");
+    return 0;
+}
+
+int write_digest(const char* cmd, const Options& opts, const Bytes& digest, const std::string& to) {
+    if (to == "raw") return write_result(cmd, opts, digest, to);
+    std::string text;
+    if (to == "hex") {
+        static const char digits[] = "0123456789abcdef";
+        for (const unsigned char b : digest) {
+            text.push_back(digits[b >> 4]);
+            text.push_back(digits[b & 15]);
+        }
+        text.push_back('\n');
+        return write_output(cmd, opts.value("--out"), text.data(), text.size());
+    }
+    return write_result(cmd, opts, digest, to);
 }
 
 const unsigned char* data_or_empty(const Bytes& b) {

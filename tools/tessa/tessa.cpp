@@ -29,7 +29,15 @@ bool register_command(const Command& cmd) {
 namespace {
 
 int print_commands() {
-    std::string text = "usage: tessa <command> [arguments]   (tessa <command> --help for details)\n\ncommands:\n";
+    std::string text =
+        "usage: tessa <command> [arguments]   (tessa <command> --help for details)\n"
+        "       tessa --version\n"
+        "\n"
+        "Input: --text STRING, --hex HEX, --in FILE (or FILE), standard input when none is given.\n"
+        "Output: --to hex|b64|raw and --out FILE where a command writes data.\n"
+        "Exit status: 0 success, 1 the operation or a check failed (a wrong tag, a bad\n"
+        "padding, a file that cannot be read), 2 bad usage.\n"
+        "\ncommands:\n";
     auto cmds = tessa::registry();
     std::sort(cmds.begin(), cmds.end(),
               [](const tessa::Command& a, const tessa::Command& b) { return std::strcmp(a.name, b.name) < 0; });
@@ -82,6 +90,13 @@ int run(int argc, char** argv) {
     }
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") return print_commands();
+    if (name == "--version" || name == "-V") {
+        if (argc > 2) {
+            std::fprintf(stderr, "tessa: --version takes no arguments\n");
+            return 2;
+        }
+        return cmd_version(tessa::Options());
+    }
     for (const auto& c : tessa::registry()) {
         if (name != c.name) continue;
         tessa::Options opts;

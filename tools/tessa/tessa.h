@@ -84,11 +84,18 @@ int write_line(const char* cmd, const std::string& text);
 // any other character or an odd number of digits.
 bool hex_bytes(const std::string& text, Bytes* out);
 
-// The data of a command: --text STRING, --hex HEX, --b64 TEXT, or FILE / -
-// read as raw bytes (--in hex or --in b64 read it as text of that kind);
-// exactly one of them. Returns 0, or the exit status after printing why
-// (text typed on the command line that does not decode is bad usage, 2; a
-// file that does not is bad data, 1).
+// True for the words that name the form of an input file: raw, hex, b64.
+bool is_form(const std::string& word);
+// The input file of a command: its FILE argument, else --in FILE, else "-"
+// (standard input).
+std::string input_path(const Options& opts);
+
+// The data of a command: --text STRING, --hex HEX, --b64 TEXT, or the file
+// FILE, --in FILE or - read as raw bytes (--from hex or --from b64 read it as
+// text of that kind; "--in hex FILE" is the older spelling of "--from hex");
+// at most one of them, and standard input when none is given. Returns 0, or
+// the exit status after printing why (text typed on the command line that
+// does not decode is bad usage, 2; a file that does not is bad data, 1).
 int get_data(const char* cmd, const Options& opts, Bytes* data);
 // The --to of a cipher command: hex (the default), b64, raw or text. Returns
 // 0, or 2 after printing why.
@@ -97,6 +104,14 @@ int result_format(const char* cmd, const Options& opts, std::string* to);
 // as they are, text with a line break; to --out FILE or standard output.
 // Returns 0, or 1 after printing why.
 int write_result(const char* cmd, const Options& opts, const Bytes& data, const std::string& to);
+
+// The --to of a digest, MAC or XOF command: hex (lower case, as digests are
+// printed), b64 or raw; `fallback` when --to is absent. Returns 0, or 2
+// after printing why.
+int digest_format(const char* cmd, const Options& opts, const char* fallback, std::string* to);
+// Writes a digest as digest_format chose, with a line break after hex and
+// b64, to --out FILE or standard output. Returns 0, or 1 after printing why.
+int write_digest(const char* cmd, const Options& opts, const Bytes& digest, const std::string& to);
 
 // The bytes of b, or a pointer to one byte when b is empty: the exports
 // refuse a NULL pointer where data may have length 0.
@@ -109,6 +124,9 @@ void wipe(std::string& s);
 
 }  // namespace tessa
 
+// The options get_data and write_result read, for a command's valued list.
+#define TESSA_DATA_OPTIONS "--text", "--hex", "--b64", "--in", "--from", "--to", "--out"
+
 // The --help text of the options get_data and write_result read: a string
 // literal, to join the literals of a command's usage text.
 #define TESSA_DATA_USAGE                                                                        \
@@ -116,8 +134,8 @@ void wipe(std::string& s);
     "  --text STRING   the bytes of STRING\n"                                                   \
     "  --hex HEX       bytes in hex (spaces, colons and dashes between digits allowed)\n"       \
     "  --b64 TEXT      bytes in base64\n"                                                       \
-    "  FILE | -        the bytes of FILE or of standard input; with --in hex or\n"              \
-    "                  --in b64 the file holds hex or base64 text instead\n"                    \
+    "  --in FILE       the bytes of FILE (or FILE alone; - or nothing: standard input);\n"  \
+    "                  with --from hex or --from b64 the file holds hex or base64 text\n"       \
     "\n"                                                                                        \
     "The result:\n"                                                                             \
     "  --to FORMAT   hex (the default, upper case), b64, raw (the bytes as they are)\n"         \

@@ -1,0 +1,44 @@
+"""Tessalib for Python.
+
+Two layers: ``tessalib.raw`` has every export of ``tessalib.h`` with its C
+prototype; the modules below are the Pythonic layer, one per family, bytes
+in and bytes out, every failure an exception (``tessalib.errors``).
+
+    hash    HASH_       digests, of files too, streaming
+    mac     MAC_        HMAC, CMAC, Poly1305, KMAC
+    xof     XOF_, PRF_  SHAKE, MGF1, Ascon-XOF, KMAC with any output length
+    kdf     PBE_        PBKDF2, scrypt
+    rng     RNG_        random keys, nonces, numbers, seed files
+    aead    AEAD_       AES-GCM, ChaCha20-Poly1305, Ascon; nonce sequences
+    gcm     GCM_        AES-GCM with any key size, IV length and tag length
+    cipher  CIPHER_, PAD_, DES_, BLF_   block ciphers with padding
+    wrap    CIPHER_KeyWrap              key wrap
+    stream  CIPHER_Stream, PC1_         Arcfour, Salsa20, ChaCha20
+    codec   CNV_        hex, base64, UTF-16
+
+The library is found through ``TESSALIB_LIBRARY``, then a copy in the
+package, then the system loader (see ``tessalib._loader``).
+"""
+from __future__ import annotations
+
+from . import aead, cipher, codec, errors, gcm, hash, kdf, mac, raw, rng, stream, wrap, xof  # noqa: F401
+from .errors import (AuthenticationError, BadKeyLengthError, BadParameterError, FileError,  # noqa: F401
+                     InvalidHandleError, OutOfMemoryError, PaddingError, SelfTestFailedError, TessalibError,
+                     UnsupportedError, WrongThreadError)
+
+__all__ = ["aead", "cipher", "codec", "errors", "gcm", "hash", "kdf", "mac", "raw", "rng", "stream", "wrap", "xof",
+           "AuthenticationError", "BadKeyLengthError", "BadParameterError", "FileError", "InvalidHandleError",
+           "OutOfMemoryError", "PaddingError", "SelfTestFailedError", "TessalibError", "UnsupportedError", "WrongThreadError",
+           "library_version", "library_path"]
+__version__ = "6.22.1"
+
+
+def library_version() -> int:
+    """``API_Version`` of the loaded library (62201 is 6.22.01)."""
+    return int(raw.function("API_Version")())
+
+
+def library_path() -> str:
+    """The file the library was loaded from."""
+    from . import _loader
+    return str(_loader.library()._name)
