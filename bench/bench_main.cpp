@@ -111,7 +111,13 @@ void register_calls(const char* group, const std::vector<bench::CallRow>& rows, 
 }
 
 // Each thread row with one and with two threads calling at once; calls per
-// second are the total over the threads in wall-clock time.
+// second are the total over the threads in wall-clock time. Google Benchmark
+// runs the loop in every thread at once (each its own iterations, started
+// together), adds up the threads' counters and divides a rate counter by the
+// threads' mean real time (UseRealTime): the calls of N threads per second.
+// Its CPU time is the threads' CPU time added up, so CPU time over real time
+// says how many cores the threads really had (bench/report shows it: a busy
+// machine gives the second thread less than a core).
 void register_threads(const std::vector<bench::CallRow>& rows) {
     for (const bench::CallRow& row : rows) {
         const std::string name = std::string("threads/ours/") + row.name;

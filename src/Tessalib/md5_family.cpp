@@ -2,6 +2,7 @@
 // with positive error codes. The members' bodies are shared with the other
 // fixed-algorithm families (Tessalib/fixed_hash.h).
 #include "Tessalib/fixed_hash.h"
+#include "core/frame.h"
 #include "tessalib.h"
 
 namespace {

@@ -16,11 +16,13 @@ CpuFeatures probe() noexcept {
         f.bmi2 = (b & (1u << 8)) != 0;
         f.sha = (b & (1u << 29)) != 0;
     }
-    // AVX2 also needs the operating system's support for the wide registers,
-    // which the compiler's own check includes.
+    // AVX2 and AVX-512 also need the operating system's support for the wide
+    // registers, which the compiler's own check includes.
     __builtin_cpu_init();
     f.avx2 = __builtin_cpu_supports("avx2") != 0;
     f.avx512vl = f.avx2 && __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0;
+    f.avx512 = __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+               __builtin_cpu_supports("avx512vl") != 0;
     return f;
 }
 }  // namespace

@@ -100,6 +100,26 @@ void ModuleThreadDetach(void* slot) noexcept {
     g_thread_ends.fetch_sub(1, std::memory_order_seq_cst);
 }
 
+void ModuleForkPrepare() noexcept {
+    if (!module_is_attached()) return;
+    plat::lock_enter();
+    entropy_pools_lock_all();
+}
+
+void ModuleForkParent() noexcept {
+    if (!module_is_attached()) return;
+    entropy_pools_unlock_all();
+    plat::lock_leave();
+}
+
+void ModuleForkChild() noexcept {
+    if (!module_is_attached()) return;
+    entropy_pools_unlock_all();
+    // The module lock was taken by the parent's thread; the child's only
+    // thread starts with a fresh one.
+    plat::lock_init();
+}
+
 void ModuleProcessDetach(bool processEnding) noexcept {
     const ModuleState s = module_state();
     if (s == ModuleState::kDetached || s == ModuleState::kUnloading) return;

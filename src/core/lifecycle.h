@@ -47,5 +47,14 @@ bool ModuleThreadAttach() noexcept;
 // has taken it. An instantiated generator leaves the live instances.
 void ModuleThreadDetach(void* slot) noexcept;
 
+// Around fork(), where the system has it, in the forking thread: before, the
+// module lock and then the entropy pools' locks are taken, so that the child
+// never inherits a lock held by a thread it does not have, nor a pool half
+// filled; after, the parent releases them and the child starts with free
+// ones. Nothing is done while the module is not attached.
+void ModuleForkPrepare() noexcept;
+void ModuleForkParent() noexcept;
+void ModuleForkChild() noexcept;
+
 // The module handle kept at process attach.
 void* module_handle() noexcept;

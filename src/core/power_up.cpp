@@ -1,9 +1,6 @@
-// The power-up self-tests. This file is compiled once per library (like the
-// platform layer): in the test build of the library (TESSALIB_TEST_FAULTS,
-// never in a shipped one) it also carries the test points that make any one
-// known-answer test, the integrity test or the health check fail, chosen by
-// the environment variable TESSALIB_TEST_FAULT ("sha1", ..., "cmac-tdea",
-// "integrity", "health"), so that the failure paths can be tested.
+// The power-up self-tests: the table of known-answer tests, their run, and
+// the three load-time checks. The test build of the library can make any one
+// of them fail (core/test_fault.h).
 #include "core/power_up.h"
 
 #include <cstring>
@@ -12,13 +9,11 @@
 #include "core/fatal.h"
 #include "core/integrity.h"
 #include "core/known_answers.h"
+#include "core/test_fault.h"
 #include "core/wipe.h"
 #include "encode/hex.h"
 #include "rng/generator.h"
 
-#if defined(TESSALIB_TEST_FAULTS)
-#include "platform/platform.h"
-#endif
 
 const KnownAnswerTest kKnownAnswerTests[kKatCount] = {
     {"SHA-1", 0xC0001F46u, "Failed Known Answer Test for SHA-1", kat_hash},
@@ -43,36 +38,20 @@ const KnownAnswerTest kKnownAnswerTests[kKatCount] = {
 
 namespace {
 
-#if defined(TESSALIB_TEST_FAULTS)
-// The names TESSALIB_TEST_FAULT takes, the known-answer tests in table order.
+// The names of the known-answer tests' test points (core/test_fault.h), in
+// table order.
 constexpr const char* kFaultNames[kKatCount] = {
     "sha1",        "sha256",      "sha384",      "sha512",      "sha224",      "sha3",
     "md5",         "tdea",        "aes",         "blowfish",    "hmac-sha1",   "hmac-sha256",
     "hmac-sha384", "hmac-sha512", "hmac-sha224", "hmac-md5",    "cmac-aes",    "cmac-tdea",
 };
-bool fault(const char* name) noexcept {
-    const char* chosen = plat::env_value("TESSALIB_TEST_FAULT");
-    return chosen != nullptr && std::strcmp(chosen, name) == 0;
-}
-#else
-constexpr bool fault(const char*) noexcept { return false; }
-#endif
-
-bool kat_fault(KatId id) noexcept {
-#if defined(TESSALIB_TEST_FAULTS)
-    return fault(kFaultNames[id]);
-#else
-    (void)id;
-    return false;
-#endif
-}
 
 }  // namespace
 
 bool kat_matches(KatId id, const uint8_t* got, const char* expected, std::size_t len) noexcept {
     uint8_t want[64];
     if (len > sizeof want || HexDecodeStrict(want, sizeof want, expected) != static_cast<long long>(len)) return false;
-    if (kat_fault(id)) want[0] ^= 1;  // the test build's wrong answer
+    if (test_fault_chosen(kFaultNames[id])) want[0] ^= 1;  // the test build's wrong answer
     const bool same = ct_memeq(got, want, len) != 0;
     secure_wipe(want, sizeof want);
     return same;
@@ -89,6 +68,6 @@ int RunPowerUpTests() noexcept {
     return 0;
 }
 
-bool SelfIntegrityTestPasses() noexcept { return module_integrity_check() && !fault("integrity"); }
+bool SelfIntegrityTestPasses() noexcept { return module_integrity_check() && !test_fault_chosen("integrity"); }
 
-bool RngHealthCheckPasses() noexcept { return RngHealthCheck(2) == 0 && !fault("health"); }
+bool RngHealthCheckPasses() noexcept { return RngHealthCheck(2) == 0 && !test_fault_chosen("health"); }

@@ -29,21 +29,9 @@ struct MdBuffer {
     // the whole blocks straight from data, keeps the tail.
     static void update(State* st, const uint8_t* data, std::size_t len) noexcept {
         if (len == 0) return;
-        if constexpr (kLenBytes == 8) {
-            st->total += len;
-        } else {
-            const uint64_t before = st->total_lo;
-            st->total_lo += len;
-            if (st->total_lo < before) ++st->total_hi;
-        }
+        count(st, len);
         if (st->buf_len != 0) {
-            std::size_t take = kBlock32 - st->buf_len;
-            if (take > len) take = len;
-            std::memcpy(st->buf + st->buf_len, data, take);
-            st->buf_len += static_cast<uint32_t>(take);
-            data += take;
-            len -= take;
-            if (st->buf_len < kBlock32) return;
+            if (!fill(st, &data, &len)) return;
             Compress(st->h, st->buf, 1);
             st->buf_len = 0;
         }
@@ -52,10 +40,33 @@ struct MdBuffer {
             data += len & ~(kBlockLen - 1);
             len &= kBlockLen - 1;
         }
-        if (len != 0) {
-            std::memcpy(st->buf, data, len);
-            st->buf_len = static_cast<uint32_t>(len);
+        fill(st, &data, &len);
+    }
+
+    // An update whose blocks the caller compresses, so that blocks of several
+    // records can be compressed together: count(len) once, then next_block
+    // until it gives null. Each block it gives (the record's waiting block,
+    // which then counts as empty, or the next whole block of the data) must
+    // be compressed into st->h before the next step on the same record.
+    static void count(State* st, std::size_t len) noexcept {
+        if constexpr (kLenBytes == 8) {
+            st->total += len;
+        } else {
+            const uint64_t before = st->total_lo;
+            st->total_lo += len;
+            if (st->total_lo < before) ++st->total_hi;
         }
+    }
+    static const uint8_t* next_block(State* st, const uint8_t** data, std::size_t* len) noexcept {
+        if (st->buf_len != 0 || *len < kBlockLen) {
+            if (!fill(st, data, len)) return nullptr;
+            st->buf_len = 0;
+            return st->buf;
+        }
+        const uint8_t* block = *data;
+        *data += kBlockLen;
+        *len -= kBlockLen;
+        return block;
     }
 
     // Appends the padding and the message length and compresses the last
@@ -82,6 +93,18 @@ private:
     // Offsets in the block, 32-bit like buf_len, which they are compared with.
     static constexpr uint32_t kBlock32 = static_cast<uint32_t>(kBlockLen);
     static constexpr uint32_t kLenAt = static_cast<uint32_t>(kBlockLen - kLenBytes);
+
+    // Moves bytes from the data into the waiting block until it is full or
+    // the data is used up; true when the block is full.
+    static bool fill(State* st, const uint8_t** data, std::size_t* len) noexcept {
+        std::size_t take = kBlock32 - st->buf_len;
+        if (take > *len) take = *len;
+        if (take != 0) std::memcpy(st->buf + st->buf_len, *data, take);
+        st->buf_len += static_cast<uint32_t>(take);
+        *data += take;
+        *len -= take;
+        return st->buf_len == kBlock32;
+    }
 
     // Appends the byte that carries the first padding bit, zeros and the
     // message length in bits (total * 8 + extra_bits), and compresses.

@@ -12,9 +12,7 @@
 #include "hash/md_buffer.h"
 
 
-namespace {
-
-alignas(64) constexpr uint64_t kK[80] = {
+alignas(64) const uint64_t kSha512K[80] = {
     0x428a2f98d728ae22ull, 0x7137449123ef65cdull, 0xb5c0fbcfec4d3b2full, 0xe9b5dba58189dbbcull,
     0x3956c25bf348b538ull, 0x59f111f1b605d019ull, 0x923f82a4af194f9bull, 0xab1c5ed5da6d8118ull,
     0xd807aa98a3030242ull, 0x12835b0145706fbeull, 0x243185be4ee4b28cull, 0x550c7dc3d5ffb4e2ull,
@@ -37,8 +35,6 @@ alignas(64) constexpr uint64_t kK[80] = {
     0x4cc5d4becb3e42b6ull, 0x597f299cfc657e2aull, 0x5fcb6fab3ad6faecull, 0x6c44198c4a475817ull,
 };
 
-}  // namespace
-
 #define SHA512_S0(x) (rotr64(x, 28) ^ rotr64(x, 34) ^ rotr64(x, 39))
 #define SHA512_S1(x) (rotr64(x, 14) ^ rotr64(x, 18) ^ rotr64(x, 41))
 #define SHA512_s0(x) (rotr64(x, 1) ^ rotr64(x, 8) ^ ((x) >> 7))
@@ -47,7 +43,7 @@ alignas(64) constexpr uint64_t kK[80] = {
 // Maj(a, b, c) = b ^ ((a ^ b) & (b ^ c)); the a ^ b of one round is the b ^ c
 // of the next, so it is carried in bc instead of being computed again.
 #define SHA512_RND(a, b, c, d, e, f, g, h, i)                                          \
-    t1 = h + kK[i] + w[(i) & 15] + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g))));       \
+    t1 = h + kSha512K[i] + w[(i) & 15] + SHA512_S1(e) + ((g) ^ ((e) & ((f) ^ (g))));  \
     d += t1;                                                                           \
     ab = (a) ^ (b);                                                                    \
     h = t1 + SHA512_S0(a) + ((b) ^ (ab & bc));                                         \
@@ -135,7 +131,7 @@ bool cpu_has_ssse3_bmi2() noexcept { return cpu_features().ssse3 && cpu_features
                                          _mm_srli_epi64(w2, 6));                          \
         x[j] = _mm_add_epi64(_mm_add_epi64(x[j], w7), _mm_add_epi64(s0, s1));             \
         _mm_store_si128(reinterpret_cast<__m128i*>(wk + ((i) & 15)),                      \
-                        _mm_add_epi64(x[j], _mm_load_si128(reinterpret_cast<const __m128i*>(kK + (i) + 16)))); \
+                        _mm_add_epi64(x[j], _mm_load_si128(reinterpret_cast<const __m128i*>(kSha512K + (i) + 16)))); \
     }
 
 // The message schedule two words at a time in vector registers, next to
@@ -149,7 +145,7 @@ SHA512_VEC void sha512_blocks_vec(uint64_t hv[8], const uint8_t* p, std::size_t 
         for (int j = 0; j < 8; ++j) {
             x[j] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * j)), swap);
             _mm_store_si128(reinterpret_cast<__m128i*>(wk + 2 * j),
-                            _mm_add_epi64(x[j], _mm_load_si128(reinterpret_cast<const __m128i*>(kK + 2 * j))));
+                            _mm_add_epi64(x[j], _mm_load_si128(reinterpret_cast<const __m128i*>(kSha512K + 2 * j))));
         }
         uint64_t a = hv[0], b = hv[1], c = hv[2], d = hv[3];
         uint64_t e = hv[4], f = hv[5], g = hv[6], h = hv[7];
@@ -259,6 +255,35 @@ using Sha512Buffer = MdBuffer<Sha512State, 128, 16, MdOrder::big, sha512_blocks>
 
 void sha512_update(Sha512State* st, const uint8_t* data, std::size_t len) noexcept {
     Sha512Buffer::update(st, data, len);
+}
+
+void sha512_update_lanes(Sha512State* const st[], const uint8_t* const data[], const std::size_t len[],
+                         std::size_t count) noexcept {
+    for (std::size_t first = 0; first < count; first += kSha512Lanes) {
+        const std::size_t n = count - first < kSha512Lanes ? count - first : kSha512Lanes;
+        Sha512State* const* rec = st + first;
+        const uint8_t* at[kSha512Lanes];
+        std::size_t left[kSha512Lanes];
+        for (std::size_t i = 0; i < n; ++i) {
+            at[i] = data[first + i];
+            left[i] = len[first + i];
+            Sha512Buffer::count(rec[i], left[i]);
+        }
+        // Each step takes the next block of every record that has one.
+        for (;;) {
+            uint64_t* h[kSha512Lanes];
+            const uint8_t* p[kSha512Lanes];
+            std::size_t lanes = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                const uint8_t* block = Sha512Buffer::next_block(rec[i], &at[i], &left[i]);
+                if (block == nullptr) continue;
+                h[lanes] = rec[i]->h;
+                p[lanes++] = block;
+            }
+            if (lanes == 0) break;
+            sha512_blocks_lanes(h, p, lanes);
+        }
+    }
 }
 
 void sha512_final(Sha512State* st, uint8_t* out) noexcept {

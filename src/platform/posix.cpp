@@ -33,20 +33,15 @@ pthread_mutex_t g_lock;
 uint32_t g_start_ms = 0;
 std::atomic<uint32_t> g_fork_generation{0};
 
-// Around fork(): the module lock is taken so that the child never inherits
-// it held by a thread that does not exist there; the child counts one more
-// generation, which makes its generator states start afresh.
-void before_fork() {
-    if (module_is_attached()) plat::lock_enter();
-}
-void after_fork_parent() {
-    if (module_is_attached()) plat::lock_leave();
-}
+// Around fork(): the module's locks are taken (ModuleForkPrepare) so that
+// the child never inherits one held by a thread that does not exist there;
+// the child counts one more generation, which makes its generator states
+// start afresh.
+void before_fork() { ModuleForkPrepare(); }
+void after_fork_parent() { ModuleForkParent(); }
 void after_fork_child() {
     g_fork_generation.fetch_add(1, std::memory_order_relaxed);
-    // The lock is held by the parent's thread, which the child does not
-    // have: the child's only thread starts with a fresh one.
-    if (module_is_attached()) plat::lock_init();
+    ModuleForkChild();
 }
 
 // The console prompt's input: the terminal (with its settings saved) or

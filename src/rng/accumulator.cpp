@@ -4,6 +4,7 @@
 #include <cstring>
 #include <thread>
 
+#include "core/secret.h"
 #include "core/wipe.h"
 #include "platform/platform.h"
 
@@ -11,18 +12,38 @@ namespace {
 
 EntropyAccumulator g_acc;
 
-// One lock per pool, taken inside the module lock (never the other way
-// round) or alone by a batch of fast samples.
-std::atomic<bool> g_pool_lock[kPoolCount];
+// The pools are locked, and a batch of fast samples fills them, eight at a
+// time: the blocks that a batch completes in a group's pools are compressed
+// side by side (sha512_update_lanes). A group's lock is taken inside the
+// module lock (never the other way round) or alone by a batch.
+constexpr uint32_t kPoolsPerGroup = 8;
+constexpr uint32_t kPoolGroups = kPoolCount / kPoolsPerGroup;
+static_assert(kPoolCount % kPoolsPerGroup == 0, "whole groups");
+
+struct alignas(64) GroupLock {
+    std::atomic<bool> held{false};
+};
+GroupLock g_group_lock[kPoolGroups];
+
+// The group the next batch starts with, under the module lock: two threads
+// flushing at once start on different groups.
+uint32_t g_flush_turn = 0;
 
 std::atomic<uint64_t (*)()> g_clock{nullptr};
 
-void pool_lock(uint32_t i) noexcept {
-    for (unsigned spins = 0; g_pool_lock[i].exchange(true, std::memory_order_acquire); ++spins) {
+bool group_try_lock(uint32_t g) noexcept {
+    std::atomic<bool>& held = g_group_lock[g].held;
+    return !held.load(std::memory_order_relaxed) && !held.exchange(true, std::memory_order_acquire);
+}
+void group_lock(uint32_t g) noexcept {
+    for (unsigned spins = 0; !group_try_lock(g); ++spins) {
         if (spins > 64) std::this_thread::yield();
     }
 }
-void pool_unlock(uint32_t i) noexcept { g_pool_lock[i].store(false, std::memory_order_release); }
+void group_unlock(uint32_t g) noexcept { g_group_lock[g].held.store(false, std::memory_order_release); }
+
+void pool_lock(uint32_t i) noexcept { group_lock(i / kPoolsPerGroup); }
+void pool_unlock(uint32_t i) noexcept { group_unlock(i / kPoolsPerGroup); }
 
 // Sets the pools up once per process (the first link or event).
 void ensure_ready_locked() noexcept {
@@ -36,31 +57,120 @@ void ensure_ready_locked() noexcept {
     g_acc.poolsReady = 1;
 }
 
-// Hashes one event record into a pool (its lock held): the source id, the
-// length byte, the data. Most records fit the pool's waiting block and are
-// only copied.
-inline void absorb_locked(EntropyPool* p, uint32_t source, const uint8_t* data, std::size_t len) noexcept {
+// Writes one event record: the source id, the length n = min(len, 32) and
+// the first n data bytes. Returns n + 2.
+std::size_t put_record(uint8_t* out, uint32_t source, const void* data, std::size_t len) noexcept {
     if (len > kEventMaxData) len = kEventMaxData;
-    const std::size_t n = len + 2;
-    p->byteCount += static_cast<uint32_t>(n);
-    Sha512State* st = &p->sha;
-    if (st->buf_len + n < kSha512BlockLen) {
-        uint8_t* at = st->buf + st->buf_len;
-        at[0] = static_cast<uint8_t>(source);
-        at[1] = static_cast<uint8_t>(len);
-        std::memcpy(at + 2, data, len);
-        st->buf_len += static_cast<uint32_t>(n);
-        const uint64_t before = st->total_lo;
-        st->total_lo += n;
-        if (st->total_lo < before) ++st->total_hi;
-        return;
-    }
+    out[0] = static_cast<uint8_t>(source);
+    out[1] = static_cast<uint8_t>(len);
+    std::memcpy(out + 2, data, len);
+    return len + 2;
+}
+
+// Hashes one event record into a pool (its lock held).
+void absorb_locked(EntropyPool* p, uint32_t source, const uint8_t* data, std::size_t len) noexcept {
     uint8_t record[2 + kEventMaxData];
-    record[0] = static_cast<uint8_t>(source);
-    record[1] = static_cast<uint8_t>(len);
-    std::memcpy(record + 2, data, len);
-    sha512_update(st, record, n);
+    const std::size_t n = put_record(record, source, data, len);
+    p->byteCount += static_cast<uint32_t>(n);
+    sha512_update(&p->sha, record, n);
     secure_wipe(record, n);
+}
+
+// A batch of fast samples: sample k carries time_low[k] (source 0), tick[k]
+// (source 1) and memory[k] (source 2).
+struct FastSamples {
+    const uint32_t* time_low;
+    const uint32_t* tick;
+    const uint64_t* memory;
+    uint32_t count;
+};
+
+// Record bytes of one fast sample (its three events), and the most that one
+// pool takes from a batch: every 32nd sample of each source.
+constexpr std::size_t kFastSampleBytes = 6 + 6 + 10;
+constexpr std::size_t kPoolBatchBytes = (kStirBatch + kPoolCount - 1) / kPoolCount * kFastSampleBytes;
+
+// Writes pool p's records of a batch whose sources' turns start at the pools
+// start[s]: source s gives the pool its samples k = p - start[s] (mod 32),
+// and the pool takes them in the order the samples were taken, within one
+// sample source 0, 1, 2. Returns the bytes written.
+std::size_t pool_records(uint8_t* out, uint32_t p, const uint32_t start[3], const FastSamples& in) noexcept {
+    uint32_t first[3];
+    for (uint32_t s = 0; s < 3; ++s) first[s] = (p + kPoolCount - start[s]) % kPoolCount;
+    // The sources in the order of their first sample in this pool.
+    uint32_t order[3] = {0, 1, 2};
+    for (uint32_t i = 1; i < 3; ++i) {
+        for (uint32_t j = i; j > 0 && first[order[j]] < first[order[j - 1]]; --j) {
+            const uint32_t t = order[j];
+            order[j] = order[j - 1];
+            order[j - 1] = t;
+        }
+    }
+    std::size_t n = 0;
+    for (uint32_t round = 0; round < in.count; round += kPoolCount) {
+        for (const uint32_t s : order) {
+            const uint32_t k = round + first[s];
+            if (k >= in.count) break;
+            if (s == kSourceTime) {
+                n += put_record(out + n, s, &in.time_low[k], 4);
+            } else if (s == kSourceTick) {
+                n += put_record(out + n, s, &in.tick[k], 4);
+            } else {
+                n += put_record(out + n, s, &in.memory[k], 8);
+            }
+        }
+    }
+    return n;
+}
+
+// Adds the records of group g's pools (the group's lock held).
+void fill_group(uint32_t g, const uint8_t* records, const std::size_t len[kPoolCount]) noexcept {
+    Sha512State* st[kPoolsPerGroup];
+    const uint8_t* data[kPoolsPerGroup];
+    std::size_t n[kPoolsPerGroup];
+    std::size_t used = 0;
+    for (uint32_t p = g * kPoolsPerGroup; p < (g + 1) * kPoolsPerGroup; ++p) {
+        if (len[p] == 0) continue;
+        g_acc.pools[p].byteCount += static_cast<uint32_t>(len[p]);
+        st[used] = &g_acc.pools[p].sha;
+        data[used] = records + p * kPoolBatchBytes;
+        n[used++] = len[p];
+    }
+    sha512_update_lanes(st, data, n, used);
+}
+
+// One batch of at most kStirBatch samples.
+void add_fast_samples(const FastSamples& in) noexcept {
+    // Reserve: each source's events take its next pools in turn.
+    uint32_t start[3];
+    plat::lock_enter();
+    ensure_ready_locked();
+    for (uint32_t s = 0; s < 3; ++s) {
+        start[s] = g_acc.nextPool[s];
+        g_acc.nextPool[s] = static_cast<uint8_t>((start[s] + in.count) % kPoolCount);
+    }
+    const uint32_t turn = g_flush_turn++;
+    plat::lock_leave();
+
+    // Every pool's records in one pass, then each group under its lock,
+    // passing over a group that another thread holds and coming back to it.
+    SecretBytes<kPoolCount * kPoolBatchBytes> records;
+    std::size_t len[kPoolCount];
+    uint32_t pending = 0;
+    for (uint32_t p = 0; p < kPoolCount; ++p) {
+        len[p] = pool_records(records.bytes + p * kPoolBatchBytes, p, start, in);
+        if (len[p] != 0) pending |= 1u << (p / kPoolsPerGroup);
+    }
+    for (unsigned passes = 0; pending != 0; ++passes) {
+        for (uint32_t i = 0; i < kPoolGroups; ++i) {
+            const uint32_t g = (turn + i) % kPoolGroups;
+            if ((pending & (1u << g)) == 0 || !group_try_lock(g)) continue;
+            fill_group(g, records.bytes, len);
+            group_unlock(g);
+            pending &= ~(1u << g);
+        }
+        if (pending != 0 && passes > 64) std::this_thread::yield();
+    }
 }
 
 }  // namespace
@@ -96,54 +206,9 @@ void EntropyAddEvent(uint32_t source, const uint8_t* data, std::size_t len) noex
 
 void entropy_add_fast_batch(const uint32_t* time_low, const uint32_t* tick, const uint64_t* memory,
                             uint32_t count) noexcept {
-    if (count == 0) return;
-    // Reserve: each source's events take its next pools in turn.
-    uint32_t start[3];
-    plat::lock_enter();
-    ensure_ready_locked();
-    for (uint32_t s = 0; s < 3; ++s) {
-        start[s] = g_acc.nextPool[s];
-        g_acc.nextPool[s] = static_cast<uint8_t>((start[s] + count) % kPoolCount);
-    }
-    plat::lock_leave();
-
-    // Fill: pool by pool, the events reserved in it in the order they were
-    // taken (by sample, then by source).
-    for (uint32_t step = 0; step < kPoolCount; ++step) {
-        const uint32_t p = (start[0] + step) % kPoolCount;
-        for (uint32_t round = 0; round * kPoolCount < count; ++round) {
-            uint32_t k[3];
-            bool any = false;
-            for (uint32_t s = 0; s < 3; ++s) {
-                k[s] = (p + kPoolCount - start[s]) % kPoolCount + round * kPoolCount;
-                any = any || k[s] < count;
-            }
-            if (!any) continue;
-            pool_lock(p);
-            for (uint32_t done = 0; done < 3; ++done) {
-                // The next event of this pool: the smallest sample index,
-                // the lower source first.
-                uint32_t best = 3;
-                for (uint32_t s = 0; s < 3; ++s) {
-                    if (k[s] < count && (best == 3 || k[s] < k[best])) best = s;
-                }
-                if (best == 3) break;
-                const uint32_t j = k[best];
-                uint8_t data[8];
-                std::size_t len = 4;
-                if (best == kSourceTime) {
-                    std::memcpy(data, &time_low[j], 4);
-                } else if (best == kSourceTick) {
-                    std::memcpy(data, &tick[j], 4);
-                } else {
-                    std::memcpy(data, &memory[j], 8);
-                    len = 8;
-                }
-                absorb_locked(&g_acc.pools[p], best, data, len);
-                k[best] = count;  // taken
-            }
-            pool_unlock(p);
-        }
+    for (uint32_t done = 0; done < count; done += kStirBatch) {
+        const uint32_t n = count - done < kStirBatch ? count - done : kStirBatch;
+        add_fast_samples({time_low + done, tick + done, memory + done, n});
     }
 }
 
@@ -194,6 +259,14 @@ std::size_t entropy_reseed_if_due(uint32_t reseed_counter, uint8_t out[kReseedMa
     const std::size_t got = entropy_reseed_due_locked(reseed_counter) ? entropy_reseed_locked(out) : 0;
     plat::lock_leave();
     return got;
+}
+
+void entropy_pools_lock_all() noexcept {
+    for (uint32_t g = 0; g < kPoolGroups; ++g) group_lock(g);
+}
+
+void entropy_pools_unlock_all() noexcept {
+    for (uint32_t g = 0; g < kPoolGroups; ++g) group_unlock(g);
 }
 
 void entropy_wipe() noexcept { secure_wipe_obj(g_acc); }

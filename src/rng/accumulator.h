@@ -2,9 +2,10 @@
 // filled with small measurements of the system (events) and drained on the
 // Fortuna schedule when a generator reseeds; and the instantiation
 // bookkeeping (first time and process, serial, live instances, processor
-// generator). Every operation runs under the module lock; a pool is also
-// guarded by a lock of its own, so that a thread adding a batch of fast
-// samples holds the module lock only to reserve their pools.
+// generator). Every operation runs under the module lock; the pools are also
+// guarded by locks of their own (one per group of eight pools), so that a
+// thread adding a batch of fast samples holds the module lock only to
+// reserve their pools.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +28,9 @@ enum EntropySource : uint32_t {
     kSourceCpu = 8,       // one RDSEED or RDRAND word
 };
 
-struct EntropyPool {
+// Each pool starts a cache line of its own, so that threads filling
+// different groups of pools never write to the same line.
+struct alignas(64) EntropyPool {
     Sha512State sha;
     uint32_t byteCount;   // bytes hashed since the last drain
     uint32_t drainCount;  // times drained
@@ -60,9 +63,10 @@ void entropy_link(RngState* st) noexcept;
 // the source's next pool. Takes the lock.
 void EntropyAddEvent(uint32_t source, const uint8_t* data, std::size_t len) noexcept;
 
-// Adds count fast samples (sources 0, 1 and 2 for each, in that order):
-// the lock is held only while their pools are reserved; each pool is then
-// filled under its own lock.
+// Adds count fast samples (sources 0, 1 and 2 for each, in that order),
+// kStirBatch at a time: the lock is held only while their pools are
+// reserved; each group of pools is then filled under its own lock, with the
+// blocks completed in its pools compressed together.
 void entropy_add_fast_batch(const uint32_t* time_low, const uint32_t* tick, const uint64_t* memory,
                             uint32_t count) noexcept;
 
@@ -81,6 +85,11 @@ void entropy_drain_locked(uint32_t i, uint8_t digest[kSha512DigestLen]) noexcept
 // Takes the lock: when entropy_reseed_due_locked(reseed_counter), an
 // accumulator reseed into out; returns its length, 0 when none was due.
 std::size_t entropy_reseed_if_due(uint32_t reseed_counter, uint8_t out[kReseedMaxBytes]) noexcept;
+
+// Around fork() (the module lock held): every pool lock taken, in order,
+// once no thread is filling a pool; and all of them released again.
+void entropy_pools_lock_all() noexcept;
+void entropy_pools_unlock_all() noexcept;
 
 // Process detach: the whole accumulator is set to zero.
 void entropy_wipe() noexcept;

@@ -6,9 +6,12 @@ struct EntropyAccumulator;
 
 // Fast entropy samples taken by this thread and not yet added to the pools:
 // they are added a batch at a time, so that the common path of an export's
-// sample takes no lock. The memory-status checksum is read again at most once
-// per tick of the system clock.
-constexpr uint32_t kStirBatch = 32;
+// sample takes no lock. A batch of 384 samples gives each pool twelve
+// samples' events (264 bytes), about two blocks of SHA-512, so that a batch
+// completes blocks in all the pools of a group together; and a thread moves
+// the pools' cache lines over from another core once per 384 samples. The
+// memory-status checksum is read again at most once per tick of the clock.
+constexpr uint32_t kStirBatch = 384;
 struct RngStirBatch {
     uint32_t count;           // samples waiting
     uint32_t memory_tick;     // tick count when memory_sum was read

@@ -11,8 +11,8 @@ enum RngStirMode { RNG_STIR_FAST = 0, RNG_STIR_SLOW = 1 };
 
 // Takes an entropy sample for the thread's generator. Never changes a result.
 // Fast: events of sources 0 (system time), 1 (tick count) and 2 (memory
-// status checksum); they wait in the thread's batch and reach the pools 32
-// samples at a time (at once for the shared fallback state). Slow: the
+// status checksum); they wait in the thread's batch and reach the pools
+// kStirBatch samples at a time (at once for the shared fallback state). Slow: the
 // waiting samples first, then sources 0, 1, 2, 3 (free clusters, when the
 // query succeeds), 4 (power status, likewise), 0 and 1 again, and one
 // processor generator word as source 8 when the processor generator is in

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 #include "hash/keccak.h"
 #include "hash/poly1305.h"
@@ -72,6 +74,89 @@ TEST(HashPaths, Sha512BlockFunctionsAgree) {
         sha512_blocks(a, data.data(), blocks);
         sha512_blocks_generic(b, data.data(), blocks);
         for (int i = 0; i < 8; ++i) EXPECT_EQ(a[i], b[i]) << blocks << " blocks, word " << i;
+    }
+}
+
+// Several states compressed side by side give what each gives alone: the
+// eight-lane pass for every number of live lanes (where the processor has
+// it), and the dispatcher for counts below, at and above a full pass.
+TEST(HashPaths, Sha512LanesAgreeWithOneStateAtATime) {
+    tu::Prng prng(23);
+    const bool x8 = [] {
+        uint64_t h[8] = {};
+        uint64_t* hp[1] = {h};
+        const uint8_t block[128] = {};
+        const uint8_t* bp[1] = {block};
+        return sha512_blocks_x8(hp, bp, 1);
+    }();
+    for (int path = 0; path < 2; ++path) {
+        if (path == 0 && !x8) continue;
+        for (std::size_t count : {1, 2, 3, 5, 7, 8, 9, 16, 19}) {
+            if (path == 0 && count > kSha512Lanes) continue;
+            std::vector<std::array<uint64_t, 8>> a(count), b(count);
+            std::vector<Bytes> blocks;
+            std::vector<uint64_t*> hp;
+            std::vector<const uint8_t*> bp;
+            for (std::size_t i = 0; i < count; ++i) {
+                for (int j = 0; j < 8; ++j) a[i][j] = b[i][j] = prng.next();
+                blocks.push_back(prng.bytes(128));
+            }
+            for (std::size_t i = 0; i < count; ++i) {
+                hp.push_back(a[i].data());
+                bp.push_back(blocks[i].data());
+            }
+            if (path == 0) {
+                ASSERT_TRUE(sha512_blocks_x8(hp.data(), bp.data(), count));
+            } else {
+                sha512_blocks_lanes(hp.data(), bp.data(), count);
+            }
+            for (std::size_t i = 0; i < count; ++i) {
+                sha512_blocks_generic(b[i].data(), blocks[i].data(), 1);
+                EXPECT_EQ(a[i], b[i]) << (path == 0 ? "x8" : "dispatched") << ", " << count << " states, state " << i;
+            }
+        }
+    }
+}
+
+// Updates of several states at once, each with its own waiting bytes and
+// length (none, less than a block, several blocks), equal the same updates
+// one state at a time, down to the waiting block and the byte count; and
+// the digests then agree.
+TEST(HashPaths, Sha512UpdateLanesEqualsOneUpdatePerState) {
+    tu::Prng prng(29);
+    for (std::size_t count : {1, 4, 8, 11}) {
+        for (int trial = 0; trial < 6; ++trial) {
+            std::vector<Sha512State> a(count), b(count);
+            std::vector<Bytes> data;
+            for (std::size_t i = 0; i < count; ++i) {
+                sha512_init(&a[i]);
+                const Bytes head = prng.bytes(prng.below(300));
+                sha512_update(&a[i], head.data(), head.size());
+                const std::size_t len = trial == 0 ? 0 : (trial == 1 ? 132 : prng.below(520));
+                data.push_back(prng.bytes(len));
+                b[i] = a[i];
+            }
+            std::vector<Sha512State*> sp;
+            std::vector<const uint8_t*> dp;
+            std::vector<std::size_t> lens;
+            for (std::size_t i = 0; i < count; ++i) {
+                sp.push_back(&a[i]);
+                dp.push_back(data[i].data());
+                lens.push_back(data[i].size());
+                sha512_update(&b[i], data[i].data(), data[i].size());
+            }
+            sha512_update_lanes(sp.data(), dp.data(), lens.data(), count);
+            for (std::size_t i = 0; i < count; ++i) {
+                EXPECT_EQ(std::memcmp(a[i].h, b[i].h, sizeof a[i].h), 0) << count << " states, state " << i;
+                EXPECT_EQ(a[i].total_lo, b[i].total_lo);
+                EXPECT_EQ(a[i].buf_len, b[i].buf_len);
+                EXPECT_EQ(std::memcmp(a[i].buf, b[i].buf, a[i].buf_len), 0);
+                uint8_t da[64], db[64];
+                sha512_final(&a[i], da);
+                sha512_final(&b[i], db);
+                EXPECT_EQ(tu::to_hex(da, 64, false), tu::to_hex(db, 64, false));
+            }
+        }
     }
 }
 

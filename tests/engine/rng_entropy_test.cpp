@@ -82,6 +82,66 @@ TEST(EntropyPools, FastSamplesReachTheirPoolsInTurnPerSource) {
     for (uint32_t i = 0; i < kPoolCount; ++i) EXPECT_EQ(acc->pools[i].byteCount, bytes[i] + expected[i]) << i;
 }
 
+// Fast samples added a batch at a time leave every pool with the SHA-512
+// state it would have if each event had been added on its own, in turn:
+// sample by sample, sources 0, 1, 2, each source's event in its next pool.
+// The sources' turns start at different pools, and the samples are more
+// than a batch and not a whole number of rounds of the pools.
+TEST(EntropyPools, BatchedSamplesHashIntoEachPoolAsSingleEventsInTurn) {
+    RngState* st = own_state();
+    rng_stir_flush(st);
+    EntropyAccumulator* acc = entropy_accumulator();
+    Locked lock;
+    const uint8_t skew[8] = {9, 8, 7, 6, 5, 4, 3, 2};
+    EntropyAddEvent(kSourceTime, skew, 4);
+    EntropyAddEvent(kSourceTime, skew, 4);
+    EntropyAddEvent(kSourceMemory, skew, 8);
+    EntropyAddEvent(kSourceMemory, skew, 8);
+    EntropyAddEvent(kSourceMemory, skew, 8);
+    EntropyAddEvent(kSourceTick, skew, 4);
+
+    std::vector<Sha512State> expect(kPoolCount);
+    uint32_t next[3], bytes[kPoolCount];
+    for (uint32_t i = 0; i < kPoolCount; ++i) {
+        expect[i] = acc->pools[i].sha;
+        bytes[i] = acc->pools[i].byteCount;
+    }
+    for (uint32_t s = 0; s < 3; ++s) next[s] = acc->nextPool[s];
+
+    tu::Prng prng(31);
+    const uint32_t n = kStirBatch + 45;
+    std::vector<uint32_t> time_low(n), tick(n);
+    std::vector<uint64_t> memory(n);
+    for (uint32_t k = 0; k < n; ++k) {
+        time_low[k] = static_cast<uint32_t>(prng.next());
+        tick[k] = static_cast<uint32_t>(prng.next());
+        memory[k] = prng.next();
+    }
+    entropy_add_fast_batch(time_low.data(), tick.data(), memory.data(), n);
+
+    for (uint32_t k = 0; k < n; ++k) {
+        uint8_t rec[3][10] = {{0, 4}, {1, 4}, {2, 8}};
+        std::memcpy(rec[0] + 2, &time_low[k], 4);
+        std::memcpy(rec[1] + 2, &tick[k], 4);
+        std::memcpy(rec[2] + 2, &memory[k], 8);
+        for (uint32_t s = 0; s < 3; ++s) {
+            const std::size_t len = 2u + rec[s][1];
+            sha512_update(&expect[next[s]], rec[s], len);
+            bytes[next[s]] += static_cast<uint32_t>(len);
+            next[s] = (next[s] + 1) % kPoolCount;
+        }
+    }
+    for (uint32_t s = 0; s < 3; ++s) EXPECT_EQ(acc->nextPool[s], next[s]) << "source " << s;
+    for (uint32_t i = 0; i < kPoolCount; ++i) {
+        const Sha512State& got = acc->pools[i].sha;
+        EXPECT_EQ(acc->pools[i].byteCount, bytes[i]) << "pool " << i;
+        EXPECT_EQ(std::memcmp(got.h, expect[i].h, sizeof got.h), 0) << "pool " << i;
+        EXPECT_EQ(got.total_lo, expect[i].total_lo) << "pool " << i;
+        ASSERT_EQ(got.buf_len, expect[i].buf_len) << "pool " << i;
+        EXPECT_EQ(std::memcmp(got.buf, expect[i].buf, got.buf_len), 0) << "pool " << i;
+    }
+}
+
 TEST(EntropyPools, ReseedNumberKDrainsPoolsWhosePowerOfTwoDividesK) {
     EntropyAccumulator* acc = entropy_accumulator();
     Locked lock;

@@ -138,6 +138,44 @@ TEST(RngFork, ParentAndChildDrawDifferentBytes) {
     EXPECT_NE(tu::to_hex(parent, 32), tu::to_hex(child, 32));
 }
 
+// Forks while another thread keeps adding its samples to the pools: a child
+// never inherits a pool lock held by a thread it does not have (nor a pool
+// half filled), and adds events to every pool and draws a key (a reseed
+// drains pool 0) as the parent does. A child stuck on a lock is ended by its
+// alarm.
+TEST(RngFork, ChildrenForkedWhileAnotherThreadFillsThePoolsUseThem) {
+    std::atomic<bool> stop{false};
+    std::thread stirring([&stop] {
+        const uint8_t b[1] = {7};
+        char hex[4];
+        while (!stop.load()) {
+            for (int i = 0; i < 1000; ++i) CNV_HexStrFromBytes(hex, 2, b, 1);
+        }
+    });
+    std::string failure;
+    for (int i = 0; i < 40 && failure.empty(); ++i) {
+        const pid_t pid = fork();
+        if (pid < 0) {
+            failure = "fork failed";
+            break;
+        }
+        if (pid == 0) {
+            alarm(10);
+            const uint8_t data[4] = {1, 2, 3, 4};
+            for (uint32_t k = 0; k < kPoolCount; ++k) EntropyAddEvent(kSourceFeedback, data, sizeof data);
+            uint8_t key[16];
+            _exit(RNG_KeyBytes(key, sizeof key, nullptr, 0) == 0 ? 0 : 3);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status)) failure = "fork " + std::to_string(i) + ": the child did not end by itself";
+        else if (WEXITSTATUS(status) != 0) failure = "fork " + std::to_string(i) + ": the child's key failed";
+    }
+    stop = true;
+    stirring.join();
+    EXPECT_EQ(failure, "");
+}
+
 // A failing generator ends the process with status 1 after its fatal report,
 // whatever export asked: keys, nonces, numbers and seed files alike.
 TEST(RngFatal, AFailingGeneratorEndsTheProcessWithItsReport) {
