@@ -18,8 +18,9 @@ namespace lt {
 inline const char* shipped_library() { return TESSALIB_SHARED_PATH; }
 inline const char* faults_library() { return TESSALIB_FAULTS_PATH; }
 
-// Runs body in a forked child and returns its exit status (0 when body
-// returned 0), or 128 + the signal that ended it. What the child writes to
+// Runs body in a forked child, which then exits with body's result, and
+// returns the child's exit status (0 when body returned 0 and, under
+// AddressSanitizer, nothing leaked), or 128 + the signal that ended it. What the child writes to
 // standard error shows in the test's output.
 int run_in_child(const std::function<int()>& body);
 

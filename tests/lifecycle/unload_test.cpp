@@ -139,47 +139,57 @@ TEST(ModuleUnload, MoreThreadsThanTheTableHoldsKeepTheirOwnStateAndAllIsFreed) {
         auto hash_final = LT_EXPORT(m, HASH_Final);
         auto hash_bytes = LT_EXPORT(m, HASH_Bytes);
         auto error_code = LT_EXPORT(m, API_ErrorCode);
-        Latch all_open(kThreads), go(1), done_first(kThreads / 2), second_half(1);
+        Latch outliving_open(kThreads / 2), all_open(kThreads), go(1), all_done(kThreads), unloaded(1);
         std::atomic<int> failures{0};
-        SmallThreads threads;
-        const bool started = threads.start(kThreads, [&](int i) {
+        auto body = [&](int i, Latch* opened) {
+            auto fail = [&](const char* what) {
+                std::fprintf(stderr, "thread %d: %s\n", i, what);
+                ++failures;
+            };
             // Every thread opens its context and records a failure of its
             // own, then waits until all of them hold theirs at once.
             const std::string text = own_text(i);
             const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-            const int32_t handle = hash_init(i % 2 == 0 ? 3 : 5);
-            if (handle == 0) ++failures;
-            if (hash_bytes(nullptr, 0, nullptr, -i - 1, 0) != -BAD_PARAM_ERROR) ++failures;
-            all_open.arrive();
+            const int32_t alg = i % 2 == 0 ? 3 : 5;  // SHA-256, SHA-512
+            const int32_t handle = hash_init(alg);
+            if (handle == 0) fail("HASH_Init failed");
+            if (hash_bytes(nullptr, 0, nullptr, -i - 1, 0) != -BAD_PARAM_ERROR) fail("HASH_Bytes did not refuse");
+            opened->arrive();
             go.wait();
-            if (error_code() != BAD_PARAM_ERROR) ++failures;
+            if (error_code() != BAD_PARAM_ERROR) fail("its last error changed");
             unsigned char streamed[64], whole[64];
-            if (hash_add(handle, bytes, static_cast<int32_t>(text.size())) != 0) ++failures;
+            if (hash_add(handle, bytes, static_cast<int32_t>(text.size())) != 0) fail("HASH_AddBytes failed");
             const int32_t n = hash_final(streamed, 64, handle);
-            if (n != (i % 2 == 0 ? 32 : 64) ||
-                hash_bytes(whole, 64, bytes, static_cast<int32_t>(text.size()), i % 2 == 0 ? 3 : 5) != n ||
+            if (n != (alg == 3 ? 32 : 64) || hash_bytes(whole, 64, bytes, static_cast<int32_t>(text.size()), alg) != n ||
                 std::memcmp(streamed, whole, static_cast<std::size_t>(n)) != 0)
-                ++failures;
-            // Half of them end now (their blocks are freed at their end),
-            // the others outlive the unload.
-            if (i % 2 == 0) return;
-            done_first.arrive();
-            second_half.wait();
+                fail("its digest is wrong");
+            all_done.arrive();
+        };
+        // The first half take their entries in the table and outlive the
+        // unload, which frees their blocks; the second half (beyond the
+        // table from the 1089th thread on) end while the library is loaded,
+        // and their blocks are freed at their end, entered or not.
+        SmallThreads ending, outliving;
+        bool started = outliving.start(kThreads / 2, [&](int i) {
+            body(2 * i + 1, &outliving_open);
+            unloaded.wait();
         });
+        if (started) {
+            outliving_open.wait();
+            started = ending.start(kThreads / 2, [&](int i) { body(2 * i, &all_open); });
+        }
         if (!started) {
             std::fprintf(stderr, "could not start %d threads\n", kThreads);
-            go.arrive();
-            second_half.arrive();
-            threads.join();
-            return 1;
+            std::_Exit(1);
         }
+        for (int i = 0; i < kThreads / 2; ++i) all_open.arrive();  // the first half's
         all_open.wait();
         go.arrive();
-        done_first.wait();
+        all_done.wait();
+        ending.join();
         if (!m.unload()) return 1;
-        second_half.arrive();
-        threads.join();
-        if (failures != 0) std::fprintf(stderr, "%d failed checks\n", failures.load());
+        unloaded.arrive();
+        outliving.join();
         return failures == 0 ? 0 : 1;
     });
     EXPECT_EQ(rc, 0);
