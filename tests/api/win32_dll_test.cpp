@@ -104,6 +104,19 @@ TEST(Win32Dll, CarriesItsVersionResource) {
     }
 }
 
+TEST(Win32Dll, ModuleNameIsTheDllsPathNotTheHosts) {
+    const std::string dll = module_file(the_dll());
+    const std::string host = module_file(nullptr);
+    ASSERT_FALSE(dll.empty());
+    ASSERT_NE(dll, host);
+    const int32_t len = API_ModuleName(nullptr, 0, 0);
+    ASSERT_EQ(len, static_cast<int32_t>(dll.size()));
+    std::string name(dll.size() + 1, 'x');
+    EXPECT_EQ(API_ModuleName(&name[0], len, 0), len);
+    name.resize(dll.size());
+    EXPECT_EQ(name, dll);
+}
+
 TEST(Win32Dll, MessageTableHoldsOneInsertionStringPerEventCode) {
     HRSRC found = FindResourceExA(the_dll(), reinterpret_cast<LPCSTR>(RT_MESSAGETABLE), MAKEINTRESOURCEA(1),
                                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
