@@ -155,3 +155,19 @@ TEST(PowerUpTestsApi, RunInManyThreadsAtOnce) {
     for (auto& t : threads) t.join();
     for (int32_t r : results) EXPECT_EQ(r, 0);
 }
+
+TEST(ModuleInfo, LiveInstancesFallOnlyWhenAnInstantiatedGeneratorsThreadEnds) {
+    unsigned char key[16];
+    ASSERT_EQ(RNG_KeyBytes(key, 16, nullptr, 0), 0);
+    const int32_t before = API_ModuleName(nullptr, 0, kDiagLiveInstances);
+    int32_t inside = -1;
+    std::thread([&] {
+        EXPECT_EQ(RNG_KeyBytes(key, 16, nullptr, 0), 0);
+        inside = API_ModuleName(nullptr, 0, kDiagLiveInstances);
+    }).join();
+    EXPECT_EQ(inside, before + 1);
+    EXPECT_EQ(API_ModuleName(nullptr, 0, kDiagLiveInstances), before);
+    // A thread whose generator never ran leaves the count alone.
+    std::thread([&] { EXPECT_EQ(HASH_Length(3), 32); }).join();
+    EXPECT_EQ(API_ModuleName(nullptr, 0, kDiagLiveInstances), before);
+}
