@@ -47,11 +47,7 @@ if(count LESS 1)
   message(FATAL_ERROR "${HEADER}: no export found")
 endif()
 
-# Written only when it changes, so that nothing is rebuilt for nothing.
-set(old "")
-if(EXISTS ${OUTPUT})
-  file(READ ${OUTPUT} old)
-endif()
-if(NOT old STREQUAL out)
-  file(WRITE ${OUTPUT} "${out}")
-endif()
+# Copied over the output only when it changes, so that nothing is rebuilt for nothing.
+file(WRITE ${OUTPUT}.new "${out}")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUTPUT}.new)

@@ -76,44 +76,42 @@ TEST(PowerUpTests, TheTestBuildPassesWhenNoCheckIsMadeToFail) {
     EXPECT_EQ(rc, 0);
 }
 
+namespace {
+
+// Loads the test build with one check made to fail, in a child: the events
+// logged at load, then the failed state, then the events after
+// API_PowerUpTests ran the checks again.
+void expect_fault(const char* fault, const std::string& at_load, const std::string& after_rerun) {
+    SCOPED_TRACE(fault);
+    tu::TempDir dir;
+    const int rc = lt::run_in_child([&] {
+        lt::use_error_log_in(dir.path());
+        setenv("TESSALIB_TEST_FAULT", fault, 1);
+        lt::LoadedModule m(lt::faults_library());
+        if (!m.loaded()) return 1;
+        int failures = expect_events(dir.path(), at_load, "at load");
+        failures += expect_failed_state(m);
+        failures += expect_events(dir.path(), after_rerun, "after the rerun");
+        return failures;
+    });
+    EXPECT_EQ(rc, 0);
+}
+
+}  // namespace
+
 TEST(PowerUpTests, EachFailingKnownAnswerTestReportsItsOwnEventThenThePowerUpFailure) {
+    // The failing test's event, then 0xC0001F40 (the tests after it and the
+    // health check did not run); API_PowerUpTests runs them again, and only
+    // the test reports.
     for (const FaultCase& f : kKnownAnswerFaults) {
-        SCOPED_TRACE(f.fault);
-        tu::TempDir dir;
-        const int rc = lt::run_in_child([&] {
-            lt::use_error_log_in(dir.path());
-            setenv("TESSALIB_TEST_FAULT", f.fault, 1);
-            lt::LoadedModule m(lt::faults_library());
-            if (!m.loaded()) return 1;
-            // The failing test's event, then 0xC0001F40; the tests after it
-            // did not run, and neither did the health check.
-            int failures = expect_events(dir.path(), std::string(f.event) + " c0001f40", "at load");
-            failures += expect_failed_state(m);
-            // API_PowerUpTests runs them again: only the test reports.
-            failures += expect_events(dir.path(), std::string(f.event) + " c0001f40 " + f.event, "after the rerun");
-            return failures;
-        });
-        EXPECT_EQ(rc, 0);
+        const std::string event = f.event;
+        expect_fault(f.fault, event + " c0001f40", event + " c0001f40 " + event);
     }
 }
 
 TEST(PowerUpTests, IntegrityAndHealthFailuresReportTheirEventAtLoadAndNothingOnARerun) {
-    const FaultCase cases[] = {{"integrity", "c0001f41"}, {"health", "c0001f42"}};
-    for (const FaultCase& f : cases) {
-        SCOPED_TRACE(f.fault);
-        tu::TempDir dir;
-        const int rc = lt::run_in_child([&] {
-            lt::use_error_log_in(dir.path());
-            setenv("TESSALIB_TEST_FAULT", f.fault, 1);
-            lt::LoadedModule m(lt::faults_library());
-            if (!m.loaded()) return 1;
-            int failures = expect_events(dir.path(), f.event, "at load");
-            failures += expect_failed_state(m);
-            failures += expect_events(dir.path(), f.event, "after the rerun");
-            return failures;
-        });
-        EXPECT_EQ(rc, 0);
-    }
+    expect_fault("integrity", "c0001f41", "c0001f41");
+    expect_fault("health", "c0001f42", "c0001f42");
 }
 
 namespace {
