@@ -48,6 +48,10 @@ const std::vector<CallRow>& rng_rows();
 // Calls measured with one and with two threads calling at once (the library
 // only): how the per-call cost scales when threads share the library.
 const std::vector<CallRow>& thread_rows();
+// Loading the library (the library only): a private copy of it loaded,
+// called once and unloaded, and its load-time checks alone
+// (API_PowerUpTests runs the same three checks).
+const std::vector<CallRow>& load_rows();
 
 // Message sizes of the throughput rows.
 inline const std::vector<std::size_t>& message_sizes() {

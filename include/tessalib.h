@@ -49,6 +49,24 @@
  * MEMORY_ERROR (5) in its own sign and writes nothing. No argument, however
  * large, ends the process.
  *
+ * Load-time checks. When the library is loaded it checks its own file
+ * against the seal the build wrote into it (event 0xC0001F41 when changed),
+ * runs eighteen known-answer tests (the failing test's event, then
+ * 0xC0001F40) and the random generator's health check (0xC0001F42). On
+ * Windows a failure makes the load of Tessalib.dll fail. On Linux a shared
+ * object cannot make its load fail, and the library never ends the process
+ * that loaded it: after the report it stays loaded in an error state for the
+ * rest of the process, in which every export except those of the API_ family
+ * refuses without doing any work and returns TEST_FAILED_ERROR (23) in its
+ * own sign (23 where the family's codes are positive, -23 where they are
+ * negated and for lengths), 0 for the handle (_Init) and value classes; a
+ * framed export also records 23 as the last error. The API_ exports still
+ * answer, and API_PowerUpTests can be run again.
+ *
+ * Unloading. While the library is being unloaded (dlclose, the process's
+ * exit) calls still made by other threads refuse in the same way; they never
+ * touch the state that the unload frees.
+ *
  * Fatal conditions. A failure of the library's own small, bounded
  * allocations is reported (system log, error log file "apierr.log", message
  * box) and ends the process with exit status 1. On Windows the options are
@@ -142,7 +160,10 @@ extern "C" {
  *                 directory)
  * Windows: values under HKEY_LOCAL_MACHINE\Software\Quorvane\Tessaly\Options.
  * Linux: lines "Name=value" in the file /etc/tessalib/options, or in the file
- * named by the environment variable TESSALIB_OPTIONS_FILE when it is set.
+ * named by the environment variable TESSALIB_OPTIONS_FILE when it is set and
+ * the environment can be trusted: in a set-user-ID or set-group-ID program it
+ * is ignored (secure_getenv), so that a caller cannot choose the file read
+ * nor the directory the error log is appended in.
  * Numbers may be decimal or 0x-hex. There the event log is syslog (identity
  * "Tessalib", level LOG_ERR) and the message box is one line "Tessalib: <message>"
  * on standard error, written without blocking.
@@ -167,6 +188,41 @@ TESSALIB_API int32_t TESSALIB_CALL API_ErrorLookup(char *output, int32_t outputL
 /* API_Version: the version number 62201 (6.22.01 as major*10000 + minor*100
  * + release). Unframed. */
 TESSALIB_API int32_t TESSALIB_CALL API_Version(void);
+
+/* API_CompileTime: the build time as 20 characters, the compiler's date and
+ * time joined by one space with the day padded by a space
+ * ("Jan  7 2024 16:14:01"). Writes the first min(outputLen, 20) characters and
+ * a NUL and returns their number; query mode (NULL output or outputLen < 1)
+ * returns 20. Unframed; takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL API_CompileTime(char *output, int32_t outputLen);
+
+/* API_ModuleName: with options 0, the full path of the library's own file
+ * (not the host program's); with options 64, the platform text "X64". Writes
+ * the first min(outputLen, length) characters and a NUL and returns their
+ * number; query mode (NULL output or outputLen < 1) returns the length. Any
+ * other options value is -BAD_FLAG_ERROR (not recorded). Unframed: neither
+ * clears nor records the last error; takes a fast entropy sample. */
+TESSALIB_API int32_t TESSALIB_CALL API_ModuleName(char *output, int32_t outputLen, int32_t options);
+
+/* API_Platform: the platform text "X64": writes the first min(outputLen, 3)
+ * characters and a NUL and returns their number; query mode returns 3.
+ * Framed: clears the last error, never records one. */
+TESSALIB_API int32_t TESSALIB_CALL API_Platform(char *output, int32_t outputLen);
+
+/* API_ModuleInfo: one line of text describing the library, with the same
+ * output and query rules as API_Platform (query mode returns the text's
+ * length). Framed: clears the last error, never records one. */
+TESSALIB_API int32_t TESSALIB_CALL API_ModuleInfo(char *output, int32_t outputLen);
+
+/* API_PowerUpTests: runs the load-time checks again, each whatever the others
+ * gave: the self-integrity test of the library's file, the eighteen
+ * known-answer tests (SHA-1, SHA-256, SHA-384, SHA-512, SHA-224, SHA-3, MD5,
+ * Triple DES, AES, Blowfish, HMAC-SHA-1/256/384/512/224, HMAC-MD5, CMAC-AES,
+ * CMAC-TDEA) and the random generator's health check. Returns 0 when all pass,
+ * else -TEST_FAILED_ERROR. A failing known-answer test reports its own fatal
+ * event (see "Fatal-error reporting options"); nothing else is reported here,
+ * and the module's state does not change. Unframed. */
+TESSALIB_API int32_t TESSALIB_CALL API_PowerUpTests(void);
 
 /* ------------------------------------------------------------------------ */
 /* CNV_: hex, base64 and UTF-16 conversion                                   */

@@ -51,18 +51,10 @@ wineserver=$(dirname "$wine")/wineserver
 scripts/setup-windows-deps.sh "$deps"
 
 # --- 2. Build ----------------------------------------------------------------
-say "building in $build"
-cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
-  -DTESSALIB_WINDOWS_DEPS="$deps/prefix" >/dev/null
-cmake --build "$build" -j "$jobs"
-bin=$build/bin
-dll=$bin/Tessalib.dll
-
-# --- 3. The suites under Wine ----------------------------------------------
-# A prefix of our own; no display, so no window can wait for a user; no
-# .NET or HTML runtime installs.
+# The build runs Wine too (tessalib_seal.exe seals the DLL right after its
+# link), so the Wine prefix comes first: a prefix of our own; no display, so
+# no window can wait for a user; no .NET or HTML runtime installs.
+mkdir -p "$build"
 export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -80,6 +72,16 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
   [[ -f $WINEPREFIX/system.reg ]] || { say "Wine could not create $WINEPREFIX"; exit 1; }
 fi
 
+say "building in $build"
+cmake -S "$root" -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+  -DTESSALIB_WINDOWS_DEPS="$deps/prefix" >/dev/null
+cmake --build "$build" -j "$jobs"
+bin=$build/bin
+dll=$bin/Tessalib.dll
+
+# --- 3. The suites under Wine ----------------------------------------------
 failures=()
 run() {  # name, program, arguments...
   local name=$1

@@ -68,6 +68,7 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_Encrypt(unsigned char* output, int32_t o
                                                  const unsigned char* key, int32_t keyLen, const unsigned char* nonce,
                                                  int32_t nonceLen, const unsigned char* aad, int32_t aadLen,
                                                  int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     if (tag != nullptr && tagLen > 0) std::memset(tag, 0, static_cast<std::size_t>(tagLen));
     if ((output == nullptr && tag == nullptr) || (outputLen < 1 && tagLen < 1)) return frame_status(-BAD_PARAM_ERROR);
@@ -90,6 +91,7 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_Decrypt(unsigned char* output, int32_t o
                                                  const unsigned char* nonce, int32_t nonceLen,
                                                  const unsigned char* aad, int32_t aadLen, const unsigned char* tag,
                                                  int32_t tagLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     if (tag == nullptr || tagLen < 1) return frame_status(-BAD_PARAM_ERROR);
     if (input != nullptr && inputLen >= 1 && output != nullptr && outputLen >= 1 && outputLen < inputLen)
@@ -109,6 +111,7 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_EncryptWithTag(unsigned char* output, in
                                                         const unsigned char* key, int32_t keyLen,
                                                         const unsigned char* nonce, int32_t nonceLen,
                                                         const unsigned char* aad, int32_t aadLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (key == nullptr || keyLen < 1) return frame_length(-BAD_KEY_ERROR);
     if (nonce == nullptr || nonceLen < 1) return frame_length(-BAD_IV_ERROR);
@@ -133,6 +136,7 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_DecryptWithTag(unsigned char* output, in
                                                         const unsigned char* key, int32_t keyLen,
                                                         const unsigned char* nonce, int32_t nonceLen,
                                                         const unsigned char* aad, int32_t aadLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     AeadChoice c{};
     uint32_t prefix = 0;
     frame_begin();
@@ -157,6 +161,7 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_DecryptWithTag(unsigned char* output, in
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_InitKey(const unsigned char* key, int32_t keyLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     AeadSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.aead;
     // Any earlier handle ends here, and its context with it.
     secure_wipe_obj(slot);
@@ -168,36 +173,44 @@ TESSALIB_API int32_t TESSALIB_CALL AEAD_InitKey(const unsigned char* key, int32_
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_SetNonce(int32_t handle, const unsigned char* nonce, int32_t nonceLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     return on_context(frame_begin(), handle, [&](AeadContext* c) { return aead_ctx_set_nonce(c, nonce, nonceLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_AddAAD(int32_t handle, const unsigned char* aad, int32_t aadLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     return on_context(frame_begin(), handle, [&](AeadContext* c) { return aead_ctx_add_aad(c, aad, aadLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_StartEncrypt(int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     return on_context(frame_begin(), handle, [](AeadContext* c) { return aead_ctx_start_encrypt(c); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_StartDecrypt(int32_t handle, const unsigned char* tag, int32_t tagLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     return on_context(frame_begin(), handle, [&](AeadContext* c) { return aead_ctx_start_decrypt(c, tag, tagLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_Update(int32_t handle, unsigned char* output, int32_t outputLen,
                                                 const unsigned char* input, int32_t inputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     return on_context(frame_begin(), handle,
                       [&](AeadContext* c) { return aead_ctx_update(c, output, outputLen, input, inputLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_FinishEncrypt(int32_t handle, unsigned char* tag, int32_t tagLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     return on_context(frame_begin(), handle, [&](AeadContext* c) { return aead_ctx_finish_encrypt(c, tag, tagLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_FinishDecrypt(int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     return on_context(frame_begin(), handle, [](AeadContext* c) { return aead_ctx_finish_decrypt(c); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AEAD_Destroy(int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     AeadSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.aead;
     if (!handle_is_live(slot.handle, handle)) return frame_status(-INVALID_HANDLE_ERROR);
     secure_wipe_obj(slot);

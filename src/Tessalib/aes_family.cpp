@@ -61,17 +61,20 @@ constexpr ContextFamily<AesContext> kAes{&ThreadWorkspace::aes, kBlock, KeyLengt
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_Bytes(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                            const unsigned char* key, int32_t encrypt) {
-    return aes_bytes_mode(128, output, input, inputLen, key, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return aes_bytes_mode(128, output, input, inputLen, key, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_Bytes(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                            const unsigned char* key, int32_t encrypt) {
-    return aes_bytes_mode(192, output, input, inputLen, key, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return aes_bytes_mode(192, output, input, inputLen, key, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_Bytes(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                            const unsigned char* key, int32_t encrypt) {
-    return aes_bytes_mode(256, output, input, inputLen, key, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return aes_bytes_mode(256, output, input, inputLen, key, encrypt, "ECB", nullptr); });
 }
 
 // --- _BytesMode: bytes in a named mode -----------------------------------------------------------
@@ -79,143 +82,167 @@ TESSALIB_API int32_t TESSALIB_CALL AES256_Bytes(unsigned char* output, const uns
 TESSALIB_API int32_t TESSALIB_CALL AES128_BytesMode(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                                const unsigned char* key, int32_t encrypt, const char* modeText,
                                                const unsigned char* iv) {
-    return aes_bytes_mode(128, output, input, inputLen, key, encrypt, modeText, iv);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return aes_bytes_mode(128, output, input, inputLen, key, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_BytesMode(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                                const unsigned char* key, int32_t encrypt, const char* modeText,
                                                const unsigned char* iv) {
-    return aes_bytes_mode(192, output, input, inputLen, key, encrypt, modeText, iv);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return aes_bytes_mode(192, output, input, inputLen, key, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_BytesMode(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                                const unsigned char* key, int32_t encrypt, const char* modeText,
                                                const unsigned char* iv) {
-    return aes_bytes_mode(256, output, input, inputLen, key, encrypt, modeText, iv);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return aes_bytes_mode(256, output, input, inputLen, key, encrypt, modeText, iv); });
 }
 
 // --- _Hex: ECB on hex text -----------------------------------------------------------------------
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_Hex(char* output, const char* dataHex, const char* keyHex, int32_t encrypt) {
-    return block_hex_mode(kAes128Text, output, dataHex, keyHex, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kAes128Text, output, dataHex, keyHex, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_Hex(char* output, const char* dataHex, const char* keyHex, int32_t encrypt) {
-    return block_hex_mode(kAes192Text, output, dataHex, keyHex, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kAes192Text, output, dataHex, keyHex, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_Hex(char* output, const char* dataHex, const char* keyHex, int32_t encrypt) {
-    return block_hex_mode(kAes256Text, output, dataHex, keyHex, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kAes256Text, output, dataHex, keyHex, encrypt, "ECB", nullptr); });
 }
 
 // --- _HexMode: hex text in a named mode ----------------------------------------------------------
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_HexMode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt,
                                              const char* modeText, const char* ivHex) {
-    return block_hex_mode(kAes128Text, output, dataHex, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kAes128Text, output, dataHex, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_HexMode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt,
                                              const char* modeText, const char* ivHex) {
-    return block_hex_mode(kAes192Text, output, dataHex, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kAes192Text, output, dataHex, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_HexMode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt,
                                              const char* modeText, const char* ivHex) {
-    return block_hex_mode(kAes256Text, output, dataHex, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kAes256Text, output, dataHex, keyHex, encrypt, modeText, ivHex); });
 }
 
 // --- _B64Mode: base64 text -----------------------------------------------------------------------
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_B64Mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt,
                                              const char* modeText, const char* ivB64) {
-    return block_b64_mode(kAes128Text, output, dataB64, keyB64, encrypt, modeText, ivB64);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_b64_mode(kAes128Text, output, dataB64, keyB64, encrypt, modeText, ivB64); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_B64Mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt,
                                              const char* modeText, const char* ivB64) {
-    return block_b64_mode(kAes192Text, output, dataB64, keyB64, encrypt, modeText, ivB64);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_b64_mode(kAes192Text, output, dataB64, keyB64, encrypt, modeText, ivB64); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_B64Mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt,
                                              const char* modeText, const char* ivB64) {
-    return block_b64_mode(kAes256Text, output, dataB64, keyB64, encrypt, modeText, ivB64);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_b64_mode(kAes256Text, output, dataB64, keyB64, encrypt, modeText, ivB64); });
 }
 
 // --- _Init: opens the AES context with the key length of the name --------------------------------
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_Init(const unsigned char* key, int32_t encrypt, const char* modeText,
                                           const unsigned char* iv) {
-    return block_init(kAes, key, 16, encrypt, modeText, iv);
+    return frame_call(kExportHandle, [&] { return block_init(kAes, key, 16, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_Init(const unsigned char* key, int32_t encrypt, const char* modeText,
                                           const unsigned char* iv) {
-    return block_init(kAes, key, 24, encrypt, modeText, iv);
+    return frame_call(kExportHandle, [&] { return block_init(kAes, key, 24, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_Init(const unsigned char* key, int32_t encrypt, const char* modeText,
                                           const unsigned char* iv) {
-    return block_init(kAes, key, 32, encrypt, modeText, iv);
+    return frame_call(kExportHandle, [&] { return block_init(kAes, key, 32, encrypt, modeText, iv); });
 }
 
 // --- _InitHex: one function under three names: the key length comes from the text ----------------
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_InitHex(const char* keyHex, int32_t encrypt, const char* modeText,
                                              const char* ivHex) {
-    return block_init_hex(kAes, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportHandle, [&] { return block_init_hex(kAes, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_InitHex(const char* keyHex, int32_t encrypt, const char* modeText,
                                              const char* ivHex) {
-    return block_init_hex(kAes, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportHandle, [&] { return block_init_hex(kAes, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_InitHex(const char* keyHex, int32_t encrypt, const char* modeText,
                                              const char* ivHex) {
-    return block_init_hex(kAes, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportHandle, [&] { return block_init_hex(kAes, keyHex, encrypt, modeText, ivHex); });
 }
 
 // --- _Update: one function under three names -----------------------------------------------------
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_Update(int32_t handle, unsigned char* data, int32_t dataLen) {
-    return block_update(kAes, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return block_update(kAes, handle, data, dataLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_Update(int32_t handle, unsigned char* data, int32_t dataLen) {
-    return block_update(kAes, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return block_update(kAes, handle, data, dataLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_Update(int32_t handle, unsigned char* data, int32_t dataLen) {
-    return block_update(kAes, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return block_update(kAes, handle, data, dataLen); });
 }
 
 // --- _UpdateHex: one function under three names --------------------------------------------------
 
 TESSALIB_API int32_t TESSALIB_CALL AES128_UpdateHex(int32_t handle, char* dataHex) {
-    return block_update_hex(kAes, handle, dataHex);
+    return frame_call(kExportPositiveStatus, [&] { return block_update_hex(kAes, handle, dataHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES192_UpdateHex(int32_t handle, char* dataHex) {
-    return block_update_hex(kAes, handle, dataHex);
+    return frame_call(kExportPositiveStatus, [&] { return block_update_hex(kAes, handle, dataHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_UpdateHex(int32_t handle, char* dataHex) {
-    return block_update_hex(kAes, handle, dataHex);
+    return frame_call(kExportPositiveStatus, [&] { return block_update_hex(kAes, handle, dataHex); });
 }
 
 // --- _Final: one function under three names ------------------------------------------------------
 
-TESSALIB_API int32_t TESSALIB_CALL AES128_Final(int32_t handle) { return block_final(kAes, handle); }
+TESSALIB_API int32_t TESSALIB_CALL AES128_Final(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return block_final(kAes, handle); });
+}
 
-TESSALIB_API int32_t TESSALIB_CALL AES192_Final(int32_t handle) { return block_final(kAes, handle); }
+TESSALIB_API int32_t TESSALIB_CALL AES192_Final(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return block_final(kAes, handle); });
+}
 
-TESSALIB_API int32_t TESSALIB_CALL AES256_Final(int32_t handle) { return block_final(kAes, handle); }
+TESSALIB_API int32_t TESSALIB_CALL AES256_Final(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return block_final(kAes, handle); });
+}
 
 // --- _InitError: one function under three names --------------------------------------------------
 
-TESSALIB_API int32_t TESSALIB_CALL AES128_InitError(void) { return block_init_error(kAes); }
+TESSALIB_API int32_t TESSALIB_CALL AES128_InitError(void) {
+    return frame_call(kUnframedValue, [&] { return block_init_error(kAes); });
+}
 
-TESSALIB_API int32_t TESSALIB_CALL AES192_InitError(void) { return block_init_error(kAes); }
+TESSALIB_API int32_t TESSALIB_CALL AES192_InitError(void) {
+    return frame_call(kUnframedValue, [&] { return block_init_error(kAes); });
+}
 
-TESSALIB_API int32_t TESSALIB_CALL AES256_InitError(void) { return block_init_error(kAes); }
+TESSALIB_API int32_t TESSALIB_CALL AES256_InitError(void) {
+    return frame_call(kUnframedValue, [&] { return block_init_error(kAes); });
+}

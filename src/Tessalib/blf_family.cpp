@@ -70,57 +70,68 @@ int32_t ecb_hex(int32_t handle, char* dataHex, int32_t encrypt) noexcept {
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Bytes(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                             const unsigned char* key, int32_t keyLen, int32_t encrypt) {
-    return blf_bytes_mode(output, input, inputLen, key, keyLen, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return blf_bytes_mode(output, input, inputLen, key, keyLen, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_BytesMode(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                                 const unsigned char* key, int32_t keyLen, int32_t encrypt,
                                                 const char* modeText, const unsigned char* iv) {
-    return blf_bytes_mode(output, input, inputLen, key, keyLen, encrypt, modeText, iv);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return blf_bytes_mode(output, input, inputLen, key, keyLen, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Hex(char* output, const char* dataHex, const char* keyHex, int32_t encrypt) {
-    return block_hex_mode(kText, output, dataHex, keyHex, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kText, output, dataHex, keyHex, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_HexMode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt,
                                               const char* modeText, const char* ivHex) {
-    return block_hex_mode(kText, output, dataHex, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kText, output, dataHex, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_B64Mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt,
                                               const char* modeText, const char* ivB64) {
-    return block_b64_mode(kText, output, dataB64, keyB64, encrypt, modeText, ivB64);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_b64_mode(kText, output, dataB64, keyB64, encrypt, modeText, ivB64); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Init(const unsigned char* key, int32_t keyLen, int32_t encrypt,
                                            const char* modeText, const unsigned char* iv) {
-    return block_init(kBlf, key, keyLen, encrypt, modeText, iv);
+    return frame_call(kExportHandle, [&] { return block_init(kBlf, key, keyLen, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_InitHex(const char* keyHex, int32_t encrypt, const char* modeText,
                                               const char* ivHex) {
-    return block_init_hex(kBlf, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportHandle, [&] { return block_init_hex(kBlf, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Update(int32_t handle, unsigned char* data, int32_t dataLen) {
-    return block_update(kBlf, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return block_update(kBlf, handle, data, dataLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_UpdateHex(int32_t handle, char* dataHex) {
-    return block_update_hex(kBlf, handle, dataHex);
+    return frame_call(kExportPositiveStatus, [&] { return block_update_hex(kBlf, handle, dataHex); });
 }
 
-TESSALIB_API int32_t TESSALIB_CALL BLF_Final(int32_t handle) { return block_final(kBlf, handle); }
+TESSALIB_API int32_t TESSALIB_CALL BLF_Final(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return block_final(kBlf, handle); });
+}
 
-TESSALIB_API int32_t TESSALIB_CALL BLF_InitError(void) { return block_init_error(kBlf); }
+TESSALIB_API int32_t TESSALIB_CALL BLF_InitError(void) {
+    return frame_call(kUnframedValue, [&] { return block_init_error(kBlf); });
+}
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_Ecb(int32_t handle, unsigned char* data, int32_t dataLen, int32_t encrypt) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     return frame_status(positive_code(ecb(handle, data, dataLen, encrypt)));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char* dataHex, int32_t encrypt) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     return frame_status(positive_code(ecb_hex(handle, dataHex, encrypt)));
 }

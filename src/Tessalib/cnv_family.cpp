@@ -73,37 +73,44 @@ int32_t short_path_failure(uint32_t sysError) noexcept {
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_HexStrFromBytes(char* output, int32_t outputLen, const unsigned char* input,
                                                        int32_t inputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(hex_str_from_bytes(output, outputLen, input, inputLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_BytesFromHexStr(unsigned char* output, int32_t outputLen, const char* input) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(bytes_from_hex_str(output, outputLen, input));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_HexFilter(char* output, const char* input, int32_t inputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(filter_text(hex_filter, output, input, inputLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_B64StrFromBytes(char* output, int32_t outputLen, const unsigned char* input,
                                                        int32_t inputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(b64_str_from_bytes(output, outputLen, input, inputLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_BytesFromB64Str(unsigned char* output, int32_t outputLen, const char* input) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(bytes_from_b64_str(output, outputLen, input));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_B64Filter(char* output, const char* input, int32_t inputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(filter_text(b64_filter, output, input, inputLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_Utf8FromWide(char* output, int32_t outputLen, const uint16_t* input) {
+    if (const FrameRefusal refusal = frame_entry(kUnframedLength)) return refusal.result;
     if (input == nullptr || input[0] == 0) {
         write_empty_text(output, outputLen);
         return 0;
@@ -117,6 +124,7 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_Utf8FromWide(char* output, int32_t output
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char* output, int32_t outputLen, const uint16_t* input) {
+    if (const FrameRefusal refusal = frame_entry(kUnframedLength)) return refusal.result;
     if (input == nullptr || input[0] == 0) {
         write_empty_text(output, outputLen);
         return 0;

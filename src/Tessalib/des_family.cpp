@@ -59,53 +59,64 @@ int32_t check_key_hex(const char* keyHex) noexcept {
 
 TESSALIB_API int32_t TESSALIB_CALL DES_Bytes(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                             const unsigned char* key, int32_t encrypt) {
-    return des_bytes_mode(output, input, inputLen, key, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return des_bytes_mode(output, input, inputLen, key, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_BytesMode(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                                 const unsigned char* key, int32_t encrypt, const char* modeText,
                                                 const unsigned char* iv) {
-    return des_bytes_mode(output, input, inputLen, key, encrypt, modeText, iv);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return des_bytes_mode(output, input, inputLen, key, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_Hex(char* output, const char* dataHex, const char* keyHex, int32_t encrypt) {
-    return block_hex_mode(kText, output, dataHex, keyHex, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kText, output, dataHex, keyHex, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_HexMode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt,
                                               const char* modeText, const char* ivHex) {
-    return block_hex_mode(kText, output, dataHex, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kText, output, dataHex, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_B64Mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt,
                                               const char* modeText, const char* ivB64) {
-    return block_b64_mode(kText, output, dataB64, keyB64, encrypt, modeText, ivB64);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_b64_mode(kText, output, dataB64, keyB64, encrypt, modeText, ivB64); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_Init(const unsigned char* key, int32_t encrypt, const char* modeText,
                                            const unsigned char* iv) {
-    return block_init(kDes, key, 8, encrypt, modeText, iv);
+    return frame_call(kExportHandle, [&] { return block_init(kDes, key, 8, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_InitHex(const char* keyHex, int32_t encrypt, const char* modeText,
                                               const char* ivHex) {
-    return block_init_hex(kDes, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportHandle, [&] { return block_init_hex(kDes, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_Update(int32_t handle, unsigned char* data, int32_t dataLen) {
-    return block_update(kDes, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return block_update(kDes, handle, data, dataLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL DES_UpdateHex(int32_t handle, char* dataHex) {
-    return block_update_hex(kDes, handle, dataHex);
+    return frame_call(kExportPositiveStatus, [&] { return block_update_hex(kDes, handle, dataHex); });
 }
 
-TESSALIB_API int32_t TESSALIB_CALL DES_Final(int32_t handle) { return block_final(kDes, handle); }
+TESSALIB_API int32_t TESSALIB_CALL DES_Final(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return block_final(kDes, handle); });
+}
 
-TESSALIB_API int32_t TESSALIB_CALL DES_InitError(void) { return block_init_error(kDes); }
+TESSALIB_API int32_t TESSALIB_CALL DES_InitError(void) {
+    return frame_call(kUnframedValue, [&] { return block_init_error(kDes); });
+}
 
 TESSALIB_API int32_t TESSALIB_CALL DES_CheckKey(const unsigned char* key, int32_t keyLen) {
-    return positive_code(des_check_key(key, keyLen));
+    return frame_call(kUnframedPositiveStatus, [&] { return positive_code(des_check_key(key, keyLen)); });
 }
 
-TESSALIB_API int32_t TESSALIB_CALL DES_CheckKeyHex(const char* keyHex) { return positive_code(check_key_hex(keyHex)); }
+TESSALIB_API int32_t TESSALIB_CALL DES_CheckKeyHex(const char* keyHex) {
+    return frame_call(kUnframedPositiveStatus, [&] { return positive_code(check_key_hex(keyHex)); });
+}

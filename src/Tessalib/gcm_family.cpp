@@ -88,6 +88,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_Encrypt(unsigned char* output, int32_t ou
                                                 int32_t tagLen, const unsigned char* input, int32_t inputLen,
                                                 const unsigned char* key, int32_t keyLen, const unsigned char* iv,
                                                 int32_t ivLen, const unsigned char* aad, int32_t aadLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     if (const int32_t rc = key_and_iv(key, keyLen, iv, ivLen)) return frame_status(rc);
     if (const int32_t rc = encrypt_args(output, outputLen, tag, tagLen, input, inputLen, aad, aadLen))
@@ -103,6 +104,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_Decrypt(unsigned char* output, int32_t ou
                                                 int32_t inputLen, const unsigned char* key, int32_t keyLen,
                                                 const unsigned char* iv, int32_t ivLen, const unsigned char* aad,
                                                 int32_t aadLen, const unsigned char* tag, int32_t tagLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     if (const int32_t rc = key_and_iv(key, keyLen, iv, ivLen)) return frame_status(rc);
     if (outputLen < inputLen || outputLen < 0) return frame_status(-SHORT_BUF_ERROR);
@@ -116,6 +118,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_Decrypt(unsigned char* output, int32_t ou
 }
 
 TESSALIB_API int32_t TESSALIB_CALL GCM_InitKey(const unsigned char* key, int32_t keyLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     GcmSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.gcm;
     // Any earlier handle ends here, and its key block with it.
     secure_wipe_obj(slot);
@@ -130,6 +133,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_NextEncrypt(int32_t handle, unsigned char
                                                     unsigned char* tag, int32_t tagLen, const unsigned char* input,
                                                     int32_t inputLen, const unsigned char* iv, int32_t ivLen,
                                                     const unsigned char* aad, int32_t aadLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     const GcmSlot& slot = frame_begin()->workspace.gcm;
     if (!handle_is_live(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
     if (bad_iv(iv, ivLen)) return frame_status(-BAD_IV_ERROR);
@@ -144,6 +148,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_NextDecrypt(int32_t handle, unsigned char
                                                     const unsigned char* input, int32_t inputLen,
                                                     const unsigned char* iv, int32_t ivLen, const unsigned char* aad,
                                                     int32_t aadLen, const unsigned char* tag, int32_t tagLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     const GcmSlot& slot = frame_begin()->workspace.gcm;
     if (!handle_is_live(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
     if (bad_iv(iv, ivLen)) return frame_status(-BAD_IV_ERROR);
@@ -155,6 +160,7 @@ TESSALIB_API int32_t TESSALIB_CALL GCM_NextDecrypt(int32_t handle, unsigned char
 }
 
 TESSALIB_API int32_t TESSALIB_CALL GCM_FinishKey(int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     GcmSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.gcm;
     if (!handle_is_live(slot.handle, handle)) return frame_status(INVALID_HANDLE_ERROR);
     secure_wipe_obj(slot);

@@ -32,6 +32,7 @@ int32_t file_digest(uint8_t* digest, const char* fileName, int32_t options) {
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Bytes(unsigned char* output, int32_t outputLen, const unsigned char* message,
                                                int32_t messageLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (messageLen < 0 || (message == nullptr && messageLen > 0)) return frame_length(-BAD_PARAM_ERROR);
     const std::size_t capacity = outputLen > 0 ? static_cast<std::size_t>(outputLen) : 0;
@@ -41,6 +42,7 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_Bytes(unsigned char* output, int32_t out
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromBytes(char* output, int32_t maxChars, const unsigned char* message,
                                                       int32_t messageLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (messageLen < 0 || (message == nullptr && messageLen > 0)) return frame_length(-BAD_PARAM_ERROR);
     return frame_length(hex_from_bytes(output, maxChars, message, static_cast<std::size_t>(messageLen), options));
@@ -48,6 +50,7 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromBytes(char* output, int32_t maxCh
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromBits(char* output, int32_t maxChars, const unsigned char* message,
                                                      int32_t nbits, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (message == nullptr && nbits > 0) return frame_length(-BAD_PARAM_ERROR);
     if (nbits < 0) return frame_length(-OUT_OF_RANGE_ERROR);
@@ -61,6 +64,7 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromBits(char* output, int32_t maxCha
 // so only a valid request can meet MEMORY_ERROR.
 TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromHex(char* output, int32_t maxChars, const char* messageHex,
                                                     int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (messageHex == nullptr) return frame_length(-BAD_PARAM_ERROR);
     const long long len = HexDecodeStrict(nullptr, 0, messageHex);
@@ -73,6 +77,7 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromHex(char* output, int32_t maxChar
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_File(unsigned char* output, int32_t outputLen, const char* fileName,
                                               int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     SecretBytes<kHashMaxDigestLen> digest;
     const int32_t n = file_digest(digest.bytes, fileName, options);
@@ -81,6 +86,7 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_File(unsigned char* output, int32_t outp
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromFile(char* output, int32_t maxChars, const char* fileName,
                                                      int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     SecretBytes<kHashMaxDigestLen> digest;
     const int32_t n = file_digest(digest.bytes, fileName, options);
@@ -88,12 +94,14 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_HexFromFile(char* output, int32_t maxCha
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Length(int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (options < 0 || options >= 256) return frame_length(-BAD_FLAG_ERROR);
     return frame_length(hash_digest_length(static_cast<uint32_t>(options)));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Init(int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     HashSlot& slot = frame_begin()->workspace.hash;
     // Any earlier context ends here, also when the code is refused.
     secure_wipe_obj(slot);
@@ -106,17 +114,23 @@ TESSALIB_API int32_t TESSALIB_CALL HASH_Init(int32_t options) {
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    return frame_status(slot_add_bytes(frame_begin()->workspace.hash, handle, data, dataLen));
+    return frame_call(kExportNegatedStatus, [&] {
+        return frame_status(slot_add_bytes(frame_begin()->workspace.hash, handle, data, dataLen));
+    });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Final(unsigned char* output, int32_t outputLen, int32_t handle) {
-    return frame_length(slot_final(frame_begin()->workspace.hash, output, outputLen, handle));
+    return frame_call(kExportLength, [&] {
+        return frame_length(slot_final(frame_begin()->workspace.hash, output, outputLen, handle));
+    });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_DigestLength(int32_t handle) {
-    return frame_length(slot_length_of(frame_begin()->workspace.hash, handle));
+    return frame_call(kExportLength,
+                      [&] { return frame_length(slot_length_of(frame_begin()->workspace.hash, handle)); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL HASH_Reset(int32_t handle) {
-    return frame_status(slot_reset(frame_begin()->workspace.hash, handle));
+    return frame_call(kExportNegatedStatus,
+                      [&] { return frame_status(slot_reset(frame_begin()->workspace.hash, handle)); });
 }

@@ -50,6 +50,7 @@ std::size_t hex_room(int32_t maxChars) { return maxChars > 0 ? static_cast<std::
 TESSALIB_API int32_t TESSALIB_CALL MAC_Bytes(unsigned char* output, int32_t outputLen, const unsigned char* message,
                                               int32_t messageLen, const unsigned char* key, int32_t keyLen,
                                               int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (outputLen < 0 || bad_byte_args(message, messageLen, key, keyLen)) return frame_length(-BAD_PARAM_ERROR);
     const bool query = output == nullptr || outputLen == 0;
@@ -65,6 +66,7 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_Bytes(unsigned char* output, int32_t outp
 TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromBytes(char* output, int32_t maxChars, const unsigned char* message,
                                                      int32_t messageLen, const unsigned char* key, int32_t keyLen,
                                                      int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (bad_byte_args(message, messageLen, key, keyLen)) return frame_length(-BAD_PARAM_ERROR);
     const std::size_t key_len = static_cast<std::size_t>(keyLen);
@@ -79,6 +81,7 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromBytes(char* output, int32_t maxCha
 // MEMORY_ERROR.
 TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char* output, int32_t maxChars, const char* messageHex,
                                                    const char* keyHex, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     if (messageHex == nullptr || keyHex == nullptr) return frame_length(-BAD_PARAM_ERROR);
     // This form checks some of the selection early: an unassigned option of
@@ -107,6 +110,7 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_HexFromHex(char* output, int32_t maxChars
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_Init(const unsigned char* key, int32_t keyLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     MacSlot& slot = frame_begin()->workspace.mac;
     if (key == nullptr || keyLen < 1) return static_cast<int32_t>(frame_handle(0, BAD_PARAM_ERROR));
     // Past the key check any earlier context ends, keyed state and all, even
@@ -121,17 +125,22 @@ TESSALIB_API int32_t TESSALIB_CALL MAC_Init(const unsigned char* key, int32_t ke
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    return frame_status(slot_add_bytes(frame_begin()->workspace.mac, handle, data, dataLen));
+    return frame_call(kExportNegatedStatus, [&] {
+        return frame_status(slot_add_bytes(frame_begin()->workspace.mac, handle, data, dataLen));
+    });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_Final(unsigned char* output, int32_t outputLen, int32_t handle) {
-    return frame_length(slot_final(frame_begin()->workspace.mac, output, outputLen, handle));
+    return frame_call(kExportLength,
+                      [&] { return frame_length(slot_final(frame_begin()->workspace.mac, output, outputLen, handle)); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_CodeLength(int32_t handle) {
-    return frame_length(slot_length_of(frame_begin()->workspace.mac, handle));
+    return frame_call(kExportLength,
+                      [&] { return frame_length(slot_length_of(frame_begin()->workspace.mac, handle)); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL MAC_Reset(int32_t handle) {
-    return frame_status(slot_reset(frame_begin()->workspace.mac, handle));
+    return frame_call(kExportNegatedStatus,
+                      [&] { return frame_status(slot_reset(frame_begin()->workspace.mac, handle)); });
 }

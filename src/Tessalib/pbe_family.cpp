@@ -46,6 +46,7 @@ const uint8_t* password_bytes(const char* password) { return reinterpret_cast<co
 TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char* output, int32_t dkLen, const unsigned char* password,
                                              int32_t passwordLen, const unsigned char* salt, int32_t saltLen,
                                              int32_t iterations, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     if (output == nullptr || password == nullptr || salt == nullptr) return frame_status(NULL_ERROR);
     if (dkLen < 1 || passwordLen < 1 || saltLen < 1 || iterations < 1) return frame_status(BAD_PARAM_ERROR);
@@ -57,6 +58,7 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2(unsigned char* output, int32_t dkLen
 
 TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char* output, int32_t maxChars, int32_t dkLen, const char* password,
                                                 const char* saltHex, int32_t iterations, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     if (output == nullptr || password == nullptr || saltHex == nullptr) return frame_status(NULL_ERROR);
     if (maxChars < 1 || dkLen < 1 || iterations < 1 || !hex_size_fits(dkLen)) return frame_status(BAD_PARAM_ERROR);
@@ -77,6 +79,7 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Kdf2Hex(char* output, int32_t maxChars, i
 TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char* output, int32_t dkLen, const unsigned char* password,
                                                int32_t passwordLen, const unsigned char* salt, int32_t saltLen,
                                                int32_t N, int32_t r, int32_t p) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     if (output == nullptr || (password == nullptr && passwordLen != 0) || (salt == nullptr && saltLen != 0))
         return frame_status(-NULL_ERROR);
@@ -88,6 +91,7 @@ TESSALIB_API int32_t TESSALIB_CALL PBE_Scrypt(unsigned char* output, int32_t dkL
 
 TESSALIB_API int32_t TESSALIB_CALL PBE_ScryptHex(char* output, int32_t maxChars, int32_t dkLen, const char* password,
                                                   const char* saltHex, int32_t N, int32_t r, int32_t p) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     if (output == nullptr || password == nullptr || saltHex == nullptr) return frame_status(-NULL_ERROR);
     if (maxChars == 0 || dkLen <= 0 || N == 0 || r == 0 || p == 0 || !hex_size_fits(dkLen))

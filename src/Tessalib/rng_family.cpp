@@ -125,32 +125,38 @@ int32_t number_in_range(RngState* st, int32_t lower, int32_t upper) noexcept {
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_KeyBytes(unsigned char* output, int32_t outputLen, const unsigned char* seed,
                                                  int32_t seedLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     ThreadState* ts = frame_begin_stir(RNG_STIR_SLOW);
     return frame_status(key_bytes(thread_rng(ts), output, outputLen, seed, seedLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_KeyHex(char* output, int32_t maxChars, int32_t nBytes,
                                                const unsigned char* seed, int32_t seedLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     ThreadState* ts = frame_begin_stir(RNG_STIR_SLOW);
     return frame_status(key_hex(thread_rng(ts), output, maxChars, nBytes, seed, seedLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_NonceData(unsigned char* output, int32_t outputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     ThreadState* ts = frame_begin();
     return frame_status(key_bytes(thread_rng(ts), output, outputLen, nullptr, 0));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_NonceDataHex(char* output, int32_t maxChars, int32_t nBytes) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     ThreadState* ts = frame_begin();
     return frame_status(key_hex(thread_rng(ts), output, maxChars, nBytes, nullptr, 0));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_Number(int32_t lower, int32_t upper) {
+    if (const FrameRefusal refusal = frame_entry(kExportValue)) return refusal.result;
     ThreadState* ts = frame_begin_stir(RNG_STIR_FAST);
     return number_in_range(thread_rng(ts), lower, upper);
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_Initialize(const char* seedFile, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     ThreadState* ts = frame_begin_stir(RNG_STIR_FAST);
     RngState* st = thread_rng(ts);
     EntropyAccumulator* acc = entropy_accumulator();
@@ -168,6 +174,7 @@ TESSALIB_API int32_t TESSALIB_CALL RNG_Initialize(const char* seedFile, int32_t 
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_MakeSeedFile(const char* seedFile, const char* prompt, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     ThreadState* ts = frame_begin_stir(RNG_STIR_SLOW);
     if (text_empty(seedFile)) return frame_status(-BAD_PARAM_ERROR);
     RngState* st = thread_rng(ts);
@@ -179,6 +186,7 @@ TESSALIB_API int32_t TESSALIB_CALL RNG_MakeSeedFile(const char* seedFile, const 
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_UpdateSeedFile(const char* seedFile) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     ThreadState* ts = frame_begin_stir(RNG_STIR_FAST);
     if (text_empty(seedFile)) return frame_status(-BAD_PARAM_ERROR);
     RngState* st = thread_rng(ts);
@@ -187,6 +195,7 @@ TESSALIB_API int32_t TESSALIB_CALL RNG_UpdateSeedFile(const char* seedFile) {
 }
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_Test(const char* reportFile) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     ThreadState* ts = frame_begin_stir(RNG_STIR_SLOW);
     RngState* st = thread_rng(ts);
     RngStir(st, RNG_STIR_SLOW);  // the second of its two slow stirs
@@ -199,6 +208,7 @@ TESSALIB_API int32_t TESSALIB_CALL RNG_TestDRBGVS(char* output, int32_t maxChars
                                                    const char* entropyInputReseed,
                                                    const char* additionalInputReseed,
                                                    const char* additionalInput2, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     const char* const hex[7] = {entropyInput,       nonce,
                                 personalization,    additionalInput1,
@@ -209,6 +219,7 @@ TESSALIB_API int32_t TESSALIB_CALL RNG_TestDRBGVS(char* output, int32_t maxChars
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_BytesWithPrompt(unsigned char* output, int32_t outputLen, const char* prompt,
                                                         int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     ThreadState* ts = frame_begin();
     RngState* st = thread_rng(ts);
     RngStir(st, RNG_STIR_SLOW);
@@ -220,6 +231,7 @@ TESSALIB_API int32_t TESSALIB_CALL RNG_BytesWithPrompt(unsigned char* output, in
 
 TESSALIB_API int32_t TESSALIB_CALL RNG_HexWithPrompt(char* output, int32_t maxChars, int32_t nBytes,
                                                       const char* prompt, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     ThreadState* ts = frame_begin();
     RngState* st = thread_rng(ts);
     RngStir(st, RNG_STIR_SLOW);

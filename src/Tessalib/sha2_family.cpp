@@ -2,6 +2,7 @@
 // with positive error codes. The members' bodies are shared with the other
 // fixed-algorithm families (Tessalib/fixed_hash.h).
 #include "Tessalib/fixed_hash.h"
+#include "core/frame.h"
 #include "tessalib.h"
 
 namespace {
@@ -9,44 +10,49 @@ constexpr FixedFamily kSha2{HASH_ALG_SHA256, &ThreadWorkspace::sha2};
 }  // namespace
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_StringHexHash(char* output, const char* message) {
-    return fixed_string_hex_hash(kSha2, output, message);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_string_hex_hash(kSha2, output, message); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_BytesHexHash(char* output, const unsigned char* message, int32_t messageLen) {
-    return fixed_bytes_hex_hash(kSha2, output, message, messageLen);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_bytes_hex_hash(kSha2, output, message, messageLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_BytesHash(unsigned char* output, const unsigned char* message,
                                                   int32_t messageLen) {
-    return fixed_bytes_hash(kSha2, output, message, messageLen);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_bytes_hash(kSha2, output, message, messageLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_FileHexHash(char* output, const char* fileName, const char* mode) {
-    return fixed_file_hex_hash(kSha2, output, fileName, mode);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_file_hex_hash(kSha2, output, fileName, mode); });
 }
 
 // Unframed: cannot fail, leaves the thread's last error alone.
-TESSALIB_API int32_t TESSALIB_CALL SHA2_Init(void) { return fixed_init(kSha2); }
+TESSALIB_API int32_t TESSALIB_CALL SHA2_Init(void) {
+    return frame_call(kUnframedHandle, [&] { return fixed_init(kSha2); });
+}
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_AddString(int32_t handle, const char* text) {
-    return fixed_add_string(kSha2, handle, text);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_add_string(kSha2, handle, text); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    return fixed_add_bytes(kSha2, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_add_bytes(kSha2, handle, data, dataLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_HexDigest(char* output, int32_t handle) {
-    return fixed_hex_digest(kSha2, output, handle);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_hex_digest(kSha2, output, handle); });
 }
 
-TESSALIB_API int32_t TESSALIB_CALL SHA2_Reset(int32_t handle) { return fixed_reset(kSha2, handle); }
+TESSALIB_API int32_t TESSALIB_CALL SHA2_Reset(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return fixed_reset(kSha2, handle); });
+}
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_Hmac(char* output, const unsigned char* message, int32_t messageLen,
                                              const unsigned char* key, int32_t keyLen) {
-    return fixed_hmac(kSha2, output, message, messageLen, key, keyLen);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return fixed_hmac(kSha2, output, message, messageLen, key, keyLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA2_HmacHex(char* output, const char* messageHex, const char* keyHex) {
-    return fixed_hmac_hex(kSha2, output, messageHex, keyHex);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_hmac_hex(kSha2, output, messageHex, keyHex); });
 }

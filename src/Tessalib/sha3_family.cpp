@@ -17,6 +17,7 @@ constexpr FixedFamily kSha3{HASH_ALG_SHA3_256, &ThreadWorkspace::sha3};
 }  // namespace
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_Init(int32_t hashBits) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     Sha3Slot& slot = frame_begin()->workspace.sha3;
     slot.handle = 0;
     secure_wipe_obj(slot.state);
@@ -26,14 +27,15 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_Init(int32_t hashBits) {
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_AddString(int32_t handle, const char* text) {
-    return fixed_add_string(kSha3, handle, text);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_add_string(kSha3, handle, text); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_AddBytes(int32_t handle, const unsigned char* data, int32_t dataLen) {
-    return fixed_add_bytes(kSha3, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return fixed_add_bytes(kSha3, handle, data, dataLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_HexDigest(char* output, int32_t maxChars, int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     Sha3Slot& slot = frame_begin()->workspace.sha3;
     if (!handle_is_live(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
     SecretBytes<kHashMaxDigestLen> digest;
@@ -43,9 +45,12 @@ TESSALIB_API int32_t TESSALIB_CALL SHA3_HexDigest(char* output, int32_t maxChars
 }
 
 TESSALIB_API int32_t TESSALIB_CALL SHA3_LengthInBytes(int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     Sha3Slot& slot = frame_begin()->workspace.sha3;
     if (!handle_is_live(slot.handle, handle)) return frame_length(-INVALID_HANDLE_ERROR);
     return frame_length(static_cast<int32_t>(slot.state.sha3.digest_len));
 }
 
-TESSALIB_API int32_t TESSALIB_CALL SHA3_Reset(int32_t handle) { return fixed_reset(kSha3, handle); }
+TESSALIB_API int32_t TESSALIB_CALL SHA3_Reset(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return fixed_reset(kSha3, handle); });
+}

@@ -52,47 +52,56 @@ constexpr ContextFamily<TdeaContext> kTdea{&ThreadWorkspace::tdea, kBlock, kKey,
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_Bytes(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                             const unsigned char* key, int32_t encrypt) {
-    return tdea_bytes_mode(output, input, inputLen, key, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return tdea_bytes_mode(output, input, inputLen, key, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_BytesMode(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                                 const unsigned char* key, int32_t encrypt, const char* modeText,
                                                 const unsigned char* iv) {
-    return tdea_bytes_mode(output, input, inputLen, key, encrypt, modeText, iv);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return tdea_bytes_mode(output, input, inputLen, key, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_Hex(char* output, const char* dataHex, const char* keyHex, int32_t encrypt) {
-    return block_hex_mode(kText, output, dataHex, keyHex, encrypt, "ECB", nullptr);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kText, output, dataHex, keyHex, encrypt, "ECB", nullptr); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_HexMode(char* output, const char* dataHex, const char* keyHex, int32_t encrypt,
                                               const char* modeText, const char* ivHex) {
-    return block_hex_mode(kText, output, dataHex, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_hex_mode(kText, output, dataHex, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_B64Mode(char* output, const char* dataB64, const char* keyB64, int32_t encrypt,
                                               const char* modeText, const char* ivB64) {
-    return block_b64_mode(kText, output, dataB64, keyB64, encrypt, modeText, ivB64);
+    return frame_call(kExportPositiveStatus,
+                      [&] { return block_b64_mode(kText, output, dataB64, keyB64, encrypt, modeText, ivB64); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_Init(const unsigned char* key, int32_t encrypt, const char* modeText,
                                            const unsigned char* iv) {
-    return block_init(kTdea, key, 24, encrypt, modeText, iv);
+    return frame_call(kExportHandle, [&] { return block_init(kTdea, key, 24, encrypt, modeText, iv); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_InitHex(const char* keyHex, int32_t encrypt, const char* modeText,
                                               const char* ivHex) {
-    return block_init_hex(kTdea, keyHex, encrypt, modeText, ivHex);
+    return frame_call(kExportHandle, [&] { return block_init_hex(kTdea, keyHex, encrypt, modeText, ivHex); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_Update(int32_t handle, unsigned char* data, int32_t dataLen) {
-    return block_update(kTdea, handle, data, dataLen);
+    return frame_call(kExportPositiveStatus, [&] { return block_update(kTdea, handle, data, dataLen); });
 }
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_UpdateHex(int32_t handle, char* dataHex) {
-    return block_update_hex(kTdea, handle, dataHex);
+    return frame_call(kExportPositiveStatus, [&] { return block_update_hex(kTdea, handle, dataHex); });
 }
 
-TESSALIB_API int32_t TESSALIB_CALL TDEA_Final(int32_t handle) { return block_final(kTdea, handle); }
+TESSALIB_API int32_t TESSALIB_CALL TDEA_Final(int32_t handle) {
+    return frame_call(kExportPositiveStatus, [&] { return block_final(kTdea, handle); });
+}
 
-TESSALIB_API int32_t TESSALIB_CALL TDEA_InitError(void) { return block_init_error(kTdea); }
+TESSALIB_API int32_t TESSALIB_CALL TDEA_InitError(void) {
+    return frame_call(kUnframedValue, [&] { return block_init_error(kTdea); });
+}

@@ -18,6 +18,7 @@ int32_t xof_checked(unsigned char* output, int32_t outputLen, const unsigned cha
 
 TESSALIB_API int32_t TESSALIB_CALL XOF_Bytes(unsigned char* output, int32_t outputLen, const unsigned char* message,
                                               int32_t messageLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     if (output == nullptr || outputLen < 0) return frame_length(-BAD_PARAM_ERROR);
     if (message == nullptr && messageLen > 0) return frame_length(-BAD_PARAM_ERROR);
@@ -28,6 +29,7 @@ TESSALIB_API int32_t TESSALIB_CALL XOF_Bytes(unsigned char* output, int32_t outp
 TESSALIB_API int32_t TESSALIB_CALL PRF_Bytes(unsigned char* output, int32_t outputLen, const unsigned char* message,
                                               int32_t messageLen, const unsigned char* key, int32_t keyLen,
                                               const char* customization, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     if (output == nullptr || outputLen < 0 || message == nullptr || messageLen < 0)
         return frame_length(-BAD_PARAM_ERROR);

@@ -29,11 +29,29 @@ int32_t RecordError(int32_t code) noexcept {
     return code;
 }
 
+FrameRefusal frame_refuse(ExportKind kind) noexcept {
+    int32_t result = 0;
+    if (kind.result == ResultClass::kStatus) {
+        result = kind.positive_codes ? TEST_FAILED_ERROR : -TEST_FAILED_ERROR;
+    } else if (kind.result == ResultClass::kLength) {
+        result = -TEST_FAILED_ERROR;
+    }
+    // Only a module in its failed state still has its blocks: while it loads
+    // or unloads nothing is recorded.
+    if (kind.framed && module_state() == ModuleState::kFailed)
+        GetThreadState()->lastError = static_cast<uint32_t>(TEST_FAILED_ERROR);
+    return FrameRefusal{true, result};
+}
+
 ThreadState* frame_begin() noexcept {
     ThreadState* ts = GetThreadState();
     ts->lastError = 0;
     return ts;
 }
+
+ThreadState* frame_info_state() noexcept { return module_is_attached() ? GetThreadState() : fallback_state(); }
+
+void frame_info_begin() noexcept { frame_info_state()->lastError = 0; }
 
 ThreadState* frame_begin_stir(int mode) noexcept {
     ThreadState* ts = frame_begin();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/module_state.h"
 #include "core/workspace.h"
 #include "tessalib.h"
 
@@ -38,15 +39,74 @@ void* MemAllocChecked(std::size_t size) noexcept;
 // the limit.
 void mem_set_checked_limit(std::size_t limit) noexcept;
 
+// --- The entry of every export ------------------------------------------------
+// What an export is, for the one rule of a module that cannot serve: after a
+// load-time check failed (where the load itself cannot fail) every export
+// refuses without doing work, with TEST_FAILED_ERROR in its family's sign, or
+// 0 for the handle and value classes; one that runs the frame records 23 as
+// the thread's last error. While the module unloads, an export refuses in the
+// same way and touches nothing (no block, no lock).
+enum class ResultClass : uint8_t { kStatus, kLength, kHandle, kValue };
+struct ExportKind {
+    ResultClass result;
+    bool positive_codes;  // a Status export of a family that returns positive codes
+    bool framed;          // clears and records the thread's last error
+};
+inline constexpr ExportKind kExportPositiveStatus{ResultClass::kStatus, true, true};
+inline constexpr ExportKind kExportNegatedStatus{ResultClass::kStatus, false, true};
+inline constexpr ExportKind kExportLength{ResultClass::kLength, false, true};
+inline constexpr ExportKind kExportHandle{ResultClass::kHandle, false, true};
+inline constexpr ExportKind kExportValue{ResultClass::kValue, false, true};
+// The exports outside the frame (they neither clear nor record).
+inline constexpr ExportKind kUnframedPositiveStatus{ResultClass::kStatus, true, false};
+inline constexpr ExportKind kUnframedLength{ResultClass::kLength, false, false};
+inline constexpr ExportKind kUnframedHandle{ResultClass::kHandle, false, false};
+inline constexpr ExportKind kUnframedValue{ResultClass::kValue, false, false};
+
+struct FrameRefusal {
+    bool refused;
+    int32_t result;  // what the export returns when refused
+    explicit operator bool() const noexcept { return refused; }
+};
+
+// The refusal of an export of this kind (records where the kind records and
+// the module is in its failed state).
+FrameRefusal frame_refuse(ExportKind kind) noexcept;
+
+// The first line of every export except the API_ information exports, which
+// answer in every state:
+//   if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
+// When the module serves this costs one load and one branch.
+inline FrameRefusal frame_entry(ExportKind kind) noexcept {
+    if (__builtin_expect(module_serves(), 1)) return FrameRefusal{false, 0};
+    return frame_refuse(kind);
+}
+
+// The same for an export whose whole work is one call (a body it shares with
+// its namesakes, most often): its one line is
+//   return frame_call(kExportPositiveStatus, [&] { return block_final(kAes, handle); });
+template <typename Body>
+inline int32_t frame_call(ExportKind kind, Body body) noexcept {
+    if (const FrameRefusal refusal = frame_entry(kind)) return refusal.result;
+    return static_cast<int32_t>(body());
+}
+
 // --- The export frame --------------------------------------------------------
-// Every framed export starts with frame_begin (or frame_begin_stir for the
-// exports that take an entropy sample at entry) and ends by passing its result
-// through the recorder of its result class.
+// After its entry, every framed export starts with frame_begin (or
+// frame_begin_stir for the exports that take an entropy sample at entry) and
+// ends by passing its result through the recorder of its result class.
 
 // Clears the thread's last error and returns its block.
 ThreadState* frame_begin() noexcept;
 // As frame_begin, then takes an entropy sample in the given mode (RngStirMode).
 ThreadState* frame_begin_stir(int mode) noexcept;
+
+// The API_ information exports, which answer in every state of the module:
+// the calling thread's block while the module is attached, the shared
+// fallback block while it unloads (the thread's own may be freed then).
+ThreadState* frame_info_state() noexcept;
+// Their frame: clears the last error (of the block above).
+void frame_info_begin() noexcept;
 
 // Status class: any nonzero result is recorded.
 inline int32_t frame_status(int32_t result) noexcept { return RecordError(result); }

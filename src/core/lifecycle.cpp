@@ -1,6 +1,9 @@
 #include "core/lifecycle.h"
 
+#include <atomic>
+
 #include "core/fatal.h"
+#include "core/power_up.h"
 #include "core/thread_blocks.h"
 #include "platform/platform.h"
 #include "rng/accumulator.h"
@@ -8,44 +11,69 @@
 #include "rng/stir.h"
 
 namespace {
-bool g_attached = false;
 void* g_module = nullptr;
+
+// Thread ends running now (POSIX runs them on the ending threads while
+// another thread may unload). Process detach waits for them, so that no
+// thread end is halfway through its block when the blocks are freed.
+std::atomic<int> g_thread_ends{0};
+constexpr uint32_t kThreadEndWaitMs = 1000;
+
+void wait_for_thread_ends() noexcept {
+    for (uint32_t waited = 0; g_thread_ends.load(std::memory_order_seq_cst) > 0 && waited < kThreadEndWaitMs; ++waited)
+        plat::sleep_ms(1);
+}
+
+// The load-time checks in order; false after the failing one's report.
+bool load_time_checks_pass() noexcept {
+    if (!SelfIntegrityTestPasses()) {
+        ReportFatal("Software self-integrity test failed. Application terminated", kEventIntegrityFailed);
+        return false;
+    }
+    if (RunPowerUpTests() != 0) {
+        ReportFatal("Failed Power-up tests. Application terminated", kEventPowerUpFailed);
+        return false;
+    }
+    if (!RngHealthCheckPasses()) {
+        ReportFatal("PRNG health check failed. Cryptographic services are not available", kEventRngHealthFailed);
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
-bool module_is_attached() noexcept { return g_attached; }
 void* module_handle() noexcept { return g_module; }
 
-bool SelfIntegrityTest() noexcept { return true; }
-bool PowerUpTestsPass() noexcept { return true; }
-bool RngHealthCheckPasses() noexcept { return RngHealthCheck(2) == 0; }
-
-bool ModuleProcessAttach(void* moduleHandle) noexcept {
+bool ModuleProcessAttach(void* moduleHandle, LoadFailure onFailure) noexcept {
+    if (module_state() != ModuleState::kDetached) return true;  // attached already
     g_module = moduleHandle;
     plat::lock_init();
-    if (!thread_slot_open()) {
+    const bool slot = thread_slot_open();
+    if (!slot && onFailure == LoadFailure::kFailTheLoad) {
         plat::lock_destroy();
         return false;
     }
-    g_attached = true;
-    bool ok = true;
-    if (!SelfIntegrityTest()) {
-        ReportFatal("Software self-integrity test failed. Application terminated", kEventIntegrityFailed);
-        ok = false;
-    } else if (!PowerUpTestsPass()) {
-        ReportFatal("Failed Power-up tests. Application terminated", kEventPowerUpFailed);
-        ok = false;
-    } else if (!RngHealthCheckPasses()) {
-        ReportFatal("PRNG health check failed. Cryptographic services are not available",
-                    kEventRngHealthFailed);
-        ok = false;
+    module_set_state(ModuleState::kLoading);
+    if (slot && load_time_checks_pass()) {
+        // The loading thread's attach steps: with the DLL their failure fails
+        // the load; elsewhere the thread gets its block at its first call.
+        const bool attached = ModuleThreadAttach();
+        if (attached || onFailure == LoadFailure::kRefuseCalls) {
+            module_set_state(ModuleState::kReady);
+            return true;
+        }
     }
-    if (ok) ok = ModuleThreadAttach();
-    if (!ok) ModuleProcessDetach();
-    return ok;
+    if (onFailure == LoadFailure::kFailTheLoad) {
+        ModuleProcessDetach(false);
+        return false;
+    }
+    module_set_state(ModuleState::kFailed);
+    return slot;
 }
 
 bool ModuleThreadAttach() noexcept {
-    if (!g_attached) return false;
+    const ModuleState s = module_state();
+    if (s != ModuleState::kLoading && s != ModuleState::kReady) return false;
     ThreadState* block = thread_block_own();
     if (block == nullptr) return false;
     // The thread's first entropy sample (straight into the pools: the new
@@ -54,41 +82,54 @@ bool ModuleThreadAttach() noexcept {
     return true;
 }
 
-void ModuleThreadDetach(void* block) noexcept {
-    // A thread that never had a block of its own (or ran on the shared
-    // fallback block) leaves nothing to free, and no block is made for it.
-    // Its waiting entropy samples reach the pools, and its generator leaves
-    // the live instances if it was instantiated; the block, generator state
-    // and all, is wiped when it is freed.
-    ThreadState* ts = static_cast<ThreadState*>(block);
-    if (ts != nullptr && ts != fallback_state()) rng_thread_end(&ts->workspace.rng);
-    thread_block_release(ts);
+void ModuleThreadDetach(void* slot) noexcept {
+    g_thread_ends.fetch_add(1, std::memory_order_seq_cst);
+    if (module_is_attached()) {
+        // The waiting entropy samples reach the pools, and an instantiated
+        // generator leaves the live instances; the block, generator state and
+        // all, is wiped when it is freed.
+        if (ThreadState* ts = thread_block_claim(slot)) {
+            rng_thread_end(&ts->workspace.rng);
+            thread_block_free(ts);
+        }
+    } else if (module_state() == ModuleState::kUnloading) {
+        // The unload frees every entered block; one that was never entered
+        // is this thread's alone.
+        thread_block_free(thread_block_claim(slot));
+    }
+    g_thread_ends.fetch_sub(1, std::memory_order_seq_cst);
 }
 
 void ModuleForkPrepare() noexcept {
-    if (!g_attached) return;
+    if (!module_is_attached()) return;
     plat::lock_enter();
     entropy_pools_lock_all();
 }
 
 void ModuleForkParent() noexcept {
-    if (!g_attached) return;
+    if (!module_is_attached()) return;
     entropy_pools_unlock_all();
     plat::lock_leave();
 }
 
 void ModuleForkChild() noexcept {
-    if (!g_attached) return;
+    if (!module_is_attached()) return;
     entropy_pools_unlock_all();
     // The module lock was taken by the parent's thread; the child's only
     // thread starts with a fresh one.
     plat::lock_init();
 }
 
-void ModuleProcessDetach() noexcept {
-    if (!g_attached) return;
+void ModuleProcessDetach(bool processEnding) noexcept {
+    const ModuleState s = module_state();
+    if (s == ModuleState::kDetached || s == ModuleState::kUnloading) return;
+    // From here on every export refuses at its entry and no block is made.
+    module_set_state(ModuleState::kUnloading);
+    if (!processEnding) wait_for_thread_ends();
     entropy_wipe();
-    thread_slot_close();
-    g_attached = false;
-    plat::lock_destroy();
+    if (!processEnding) {
+        thread_slot_close();
+        plat::lock_destroy();
+    }
+    module_set_state(ModuleState::kDetached);
 }

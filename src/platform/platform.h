@@ -41,8 +41,26 @@ void lock_leave() noexcept;
 std::size_t module_path(char* out, std::size_t room) noexcept;
 std::size_t exe_path(char* out, std::size_t room) noexcept;
 
+// --- The library's own file (the self-integrity test) ------------------------
+// File handles as the seed files use them (below).
+using FileHandle = intptr_t;
+constexpr FileHandle kNoFile = -1;
+enum class ModuleFile {
+    kOpened,             // *f is the library's file, open for reading
+    kLinkedIntoProgram,  // the internal static library: no file of its own
+    kCannotOpen,
+};
+ModuleFile module_file_open(FileHandle* f) noexcept;
+// Reads the next piece: the number of bytes read, 0 at the end, -1 on error.
+std::ptrdiff_t module_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept;
+void module_file_close(FileHandle f) noexcept;
+
 // --- Options of the fatal-error reporter -----------------------------------
-// Reads afresh on every call. option_dword: the 32-bit value of a numeric
+// Reads afresh on every call. On POSIX the options file named by the
+// environment (TESSALIB_OPTIONS_FILE) is honoured only where the environment
+// can be trusted: not in a set-user-ID or set-group-ID program (secure_getenv),
+// where the caller's environment must not choose the file the reporter reads
+// nor, through it, the directory it appends its log to. option_dword: the 32-bit value of a numeric
 // option, 0 when missing or unreadable. option_string: the text of a string
 // option into a zero-filled buffer of `room` bytes (empty when missing); at
 // most room - 1 bytes are kept so the result is always NUL-terminated.
@@ -111,8 +129,6 @@ void sleep_ms(uint32_t ms) noexcept;
 // --- Seed files ------------------------------------------------------------
 // A file opened for reading and writing in binary mode (a descriptor or a
 // handle), or kNoFile.
-using FileHandle = intptr_t;
-constexpr FileHandle kNoFile = -1;
 // Opens name for reading and writing. With create, a missing file is
 // created (owner read and write only, 0600); an existing one is never
 // truncated here. kNoFile on failure.

@@ -61,15 +61,19 @@ bool read_small_file(const char* path, char* out, std::size_t room) {
     return true;
 }
 
-// Default location of the options file; TESSALIB_OPTIONS_FILE overrides it.
+// Default location of the options file; TESSALIB_OPTIONS_FILE overrides it
+// where the environment can be trusted.
 constexpr const char* kOptionsFile = "/etc/tessalib/options";
 constexpr const char* kOptionsEnv = "TESSALIB_OPTIONS_FILE";
 
-void on_thread_exit(void* block) { ModuleThreadDetach(block); }
+// The thread's end, with its slot value (the system has cleared the slot).
+void on_thread_exit(void* slot) { ModuleThreadDetach(slot); }
 
 // Finds `name` in the options file and copies its value (trimmed) into out.
+// In a set-user-ID or set-group-ID program secure_getenv gives nothing, so
+// the caller's environment cannot name the file there: the default is read.
 bool find_option(const char* name, char* out, std::size_t room) {
-    const char* path = std::getenv(kOptionsEnv);
+    const char* path = secure_getenv(kOptionsEnv);
     if (path == nullptr || path[0] == '\0') path = kOptionsFile;
     std::FILE* f = std::fopen(path, "r");
     if (f == nullptr) return false;
@@ -144,6 +148,36 @@ std::size_t module_path(char* out, std::size_t room) noexcept {
     std::memcpy(out, name, n);
     out[n] = '\0';
     return n;
+}
+
+ModuleFile module_file_open(FileHandle* f) noexcept {
+    *f = kNoFile;
+#if defined(TESSALIB_SHARED_MODULE)
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void*>(&module_file_open), &info) == 0 || info.dli_fname == nullptr)
+        return ModuleFile::kCannotOpen;
+    int fd;
+    do {
+        fd = open(info.dli_fname, O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return ModuleFile::kCannotOpen;
+    *f = fd;
+    return ModuleFile::kOpened;
+#else
+    return ModuleFile::kLinkedIntoProgram;
+#endif
+}
+
+std::ptrdiff_t module_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
+    for (;;) {
+        const ssize_t n = read(static_cast<int>(f), out, len);
+        if (n >= 0) return n;
+        if (errno != EINTR) return -1;
+    }
+}
+
+void module_file_close(FileHandle f) noexcept {
+    if (f != kNoFile) close(static_cast<int>(f));
 }
 
 std::size_t exe_path(char* out, std::size_t room) noexcept {
@@ -540,13 +574,16 @@ void console_write(const char* text) noexcept {
 
 }  // namespace plat
 
-// Module notifications. A shared object cannot refuse to load: when a
-// load-time check fails the failure has been reported and the process ends
-// with status 1, so that no export can run on a module that failed its checks.
+// Module notifications. A shared object cannot make its load fail, and must
+// not end the process that loaded it: when a load-time check fails, the
+// failure is reported and the module stays loaded in its failed state, in
+// which every export refuses (core/lifecycle.h). The destructor runs at
+// dlclose and at the process's exit, when other threads may still be calling:
+// the module is marked as unloading first, so that their later calls refuse.
 __attribute__((constructor)) static void tessalib_process_attach() {
     g_start_ms = plat::tick_ms();
     pthread_atfork(before_fork, after_fork_parent, after_fork_child);
-    if (!ModuleProcessAttach(nullptr)) plat::exit_process(1);
+    ModuleProcessAttach(nullptr, LoadFailure::kRefuseCalls);
 }
 
-__attribute__((destructor)) static void tessalib_process_detach() { ModuleProcessDetach(); }
+__attribute__((destructor)) static void tessalib_process_detach() { ModuleProcessDetach(false); }

@@ -96,13 +96,20 @@ bool read_option_value(const char* name, void* buf, DWORD* size) {
 }
 
 // Routes one loader notification to the module lifecycle. Returns the
-// notification's result (only process attach can fail).
-bool dispatch(HMODULE module, DWORD reason) {
+// notification's result (only process attach can fail). A failed load-time
+// check fails the DLL's load; a program that links the library cannot refuse
+// to start, and keeps running with the module in its failed state. reserved
+// is not null at process detach when the whole process is ending.
+bool dispatch(HMODULE module, DWORD reason, void* reserved) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             g_module = module;
             g_start_ms = GetTickCount();
-            return ModuleProcessAttach(module);
+#if defined(TESSALIB_SHARED_MODULE)
+            return ModuleProcessAttach(module, LoadFailure::kFailTheLoad);
+#else
+            return ModuleProcessAttach(module, LoadFailure::kRefuseCalls);
+#endif
         case DLL_THREAD_ATTACH:
             ModuleThreadAttach();
             return true;
@@ -110,7 +117,7 @@ bool dispatch(HMODULE module, DWORD reason) {
             ModuleThreadDetach(plat::tls_get());
             return true;
         case DLL_PROCESS_DETACH:
-            ModuleProcessDetach();
+            ModuleProcessDetach(reserved != nullptr);
             return true;
         default:
             return true;
@@ -160,6 +167,35 @@ std::size_t module_path(char* out, std::size_t room) noexcept {
 }
 
 std::size_t exe_path(char* out, std::size_t room) noexcept { return module_file_name(nullptr, out, room); }
+
+ModuleFile module_file_open(FileHandle* f) noexcept {
+    *f = kNoFile;
+#if defined(TESSALIB_SHARED_MODULE)
+    // The wide name, so that a folder whose name the ANSI code page cannot
+    // spell still opens.
+    static wchar_t name[32768];  // loader notifications are serialised
+    const DWORD got = GetModuleFileNameW(g_module, name, 32768);
+    if (got == 0 || got >= 32768) return ModuleFile::kCannotOpen;
+    HANDLE h = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return ModuleFile::kCannotOpen;
+    *f = reinterpret_cast<FileHandle>(h);
+    return ModuleFile::kOpened;
+#else
+    return ModuleFile::kLinkedIntoProgram;
+#endif
+}
+
+std::ptrdiff_t module_file_read(FileHandle f, uint8_t* out, std::size_t len) noexcept {
+    DWORD n = 0;
+    const DWORD want = len > 0x40000000u ? 0x40000000u : static_cast<DWORD>(len);
+    if (!ReadFile(reinterpret_cast<HANDLE>(f), out, want, &n, nullptr)) return -1;
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+void module_file_close(FileHandle f) noexcept {
+    if (f != kNoFile) CloseHandle(reinterpret_cast<HANDLE>(f));
+}
 
 uint32_t option_dword(const char* name) noexcept {
     // Up to four bytes into an integer that starts at 0, whatever the type.
@@ -465,8 +501,8 @@ void console_write(const char* text) noexcept {
 
 // The DLL's entry point. A failed process attach has already released what it
 // made; returning FALSE makes the load fail.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-    return dispatch(instance, reason) ? TRUE : FALSE;
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    return dispatch(instance, reason, reserved) ? TRUE : FALSE;
 }
 
 #else  // linked statically into a program
@@ -475,10 +511,10 @@ namespace {
 
 // Called by the loader for the program's process and thread notifications. A
 // program cannot refuse to start: when a load-time check fails the failure
-// has been reported and the process ends with status 1, so that no library
-// function can run on a module that failed its checks.
-void NTAPI tls_notification(PVOID module, DWORD reason, PVOID /*reserved*/) {
-    if (!dispatch(static_cast<HMODULE>(module), reason) && reason == DLL_PROCESS_ATTACH) plat::exit_process(1);
+// has been reported and the module stays in its failed state, in which every
+// library function refuses its work.
+void NTAPI tls_notification(PVOID module, DWORD reason, PVOID reserved) {
+    dispatch(static_cast<HMODULE>(module), reason, reserved);
 }
 
 }  // namespace

@@ -104,6 +104,19 @@ TEST(Win32Dll, CarriesItsVersionResource) {
     }
 }
 
+TEST(Win32Dll, ModuleNameIsTheDllsPathNotTheHosts) {
+    const std::string dll = module_file(the_dll());
+    const std::string host = module_file(nullptr);
+    ASSERT_FALSE(dll.empty());
+    ASSERT_NE(dll, host);
+    const int32_t len = API_ModuleName(nullptr, 0, 0);
+    ASSERT_EQ(len, static_cast<int32_t>(dll.size()));
+    std::string name(dll.size() + 1, 'x');
+    EXPECT_EQ(API_ModuleName(&name[0], len, 0), len);
+    name.resize(dll.size());
+    EXPECT_EQ(name, dll);
+}
+
 TEST(Win32Dll, MessageTableHoldsOneInsertionStringPerEventCode) {
     HRSRC found = FindResourceExA(the_dll(), reinterpret_cast<LPCSTR>(RT_MESSAGETABLE), MAKEINTRESOURCEA(1),
                                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
@@ -142,7 +155,7 @@ TEST(Win32Dll, LoadsUnloadsAndReloadsAroundLiveThreads) {
     tu::TempDir dir;
     const std::string copy = dir.file("TessalibCopy.dll");
     ASSERT_TRUE(CopyFileA(module_file(the_dll()).c_str(), copy.c_str(), FALSE));
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 20; ++round) {
         EarlyThread t{};
         t.loaded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         t.called = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -170,6 +183,78 @@ TEST(Win32Dll, LoadsUnloadsAndReloadsAroundLiveThreads) {
         EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
         for (HANDLE h : {thread, t.loaded, t.called, t.release}) CloseHandle(h);
     }
+}
+
+namespace {
+
+// The fatal reporter's options under HKLM for the life of a test: no message
+// box, the error log in a folder of the test's own; the key is removed after.
+class ReporterOptions {
+public:
+    explicit ReporterOptions(const std::string& log_dir) {
+        ok_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr) ==
+              ERROR_SUCCESS;
+        if (!ok_) return;
+        const DWORD one = 1;
+        ok_ = RegSetValueExA(key_, "NoMessageBox", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one) ==
+                  ERROR_SUCCESS &&
+              RegSetValueExA(key_, "ErrorLogDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(log_dir.c_str()),
+                             static_cast<DWORD>(log_dir.size() + 1)) == ERROR_SUCCESS;
+    }
+    ~ReporterOptions() {
+        if (key_ != nullptr) RegCloseKey(key_);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    static constexpr const char* kKey = "Software\\Quorvane\\Tessaly\\Options";
+    HKEY key_ = nullptr;
+    bool ok_ = false;
+};
+
+// The file offset of a relative virtual address of a loaded module, from its
+// section headers (the same in the file as in memory); 0 when none holds it.
+std::size_t file_offset_of(HMODULE module, std::uintptr_t rva) {
+    const auto* base = reinterpret_cast<const unsigned char*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        if (rva >= section->VirtualAddress && rva < section->VirtualAddress + section->SizeOfRawData)
+            return static_cast<std::size_t>(rva - section->VirtualAddress + section->PointerToRawData);
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(Win32Dll, ACopyWithOneByteOfAFunctionChangedFailsToLoadWithEvent0xC0001F41) {
+    tu::TempDir dir;
+    ReporterOptions options(dir.path());
+    ASSERT_TRUE(options.ok());
+    const std::string original = module_file(the_dll());
+    std::string file = tu::read_file(original);
+    const auto fn = reinterpret_cast<std::uintptr_t>(reinterpret_cast<void*>(GetProcAddress(the_dll(), "AES128_Bytes")));
+    const std::size_t offset = file_offset_of(the_dll(), fn - reinterpret_cast<std::uintptr_t>(the_dll()));
+    ASSERT_GT(offset, 0u);
+    ASSERT_LT(offset + 4, file.size());
+    file[offset + 2] = static_cast<char>(file[offset + 2] ^ 0x01);
+    const std::string copy = dir.file("TessalibChanged.dll");
+    tu::write_file(copy, file);
+
+    // The unchanged copy loads; the changed one does not, and says why.
+    const std::string same = dir.file("TessalibSame.dll");
+    ASSERT_TRUE(CopyFileA(original.c_str(), same.c_str(), FALSE));
+    HMODULE lib = LoadLibraryA(same.c_str());
+    ASSERT_NE(lib, nullptr);
+    FreeLibrary(lib);
+    EXPECT_EQ(LoadLibraryA(copy.c_str()), nullptr);
+    const std::string log = tu::read_file(dir.file("apierr.log"));
+    EXPECT_NE(log.find("Tessalib (c0001f41) Software self-integrity test failed. Application terminated"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("Tessalib (", log.find("Tessalib (") + 1), std::string::npos) << "one report only";
 }
 
 TEST(Win32CnvShortPathName, GivesARealShortNameThatLeadsBackToTheFile) {

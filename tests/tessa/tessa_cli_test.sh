@@ -79,6 +79,10 @@ cases=$(cat <<'EOF'
 0 | | ^[0-9A-F]{32}$ | tessa rand nonce 16
 0 | | ^[0-9A-F]{8}$ | tessa rand key 4 --seed 00112233
 0 | | ^[5-7]$ | tessa rand number 5 7
+0 | | ^power-up tests: passed$ | tessa selftest
+0 | | ^module: +/.*libtessalib\.so | tessa version --verbose
+0 | | ^built: +[A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} [0-9:]{8}$ | tessa version --verbose
+1 | ^tessa selftest: cannot write to standard output: No space left on device$ | | tessa selftest >/dev/full
 0 | | ^-?[0-9]+$ | tessa rand number -2147483648 2147483647
 0 | | ^ok$ | tessa rand key 16 --out "$work/key.bin" && test $(wc -c <"$work/key.bin") -eq 16 && echo ok
 0 | | ^ok$ | tessa rand init "$work/seed" && test $(wc -c <"$work/seed") -eq 128 && tessa rand update-seed "$work/seed" && echo ok

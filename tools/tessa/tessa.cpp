@@ -50,11 +50,41 @@ int print_commands() {
     return tessa::write_line("help", text);
 }
 
-int cmd_version(const tessa::Options&) {
+// One of the library's texts (API_CompileTime, API_ModuleName, ...), read
+// with its query mode first.
+template <typename Read>
+std::string library_text(Read read) {
+    const int32_t n = read(nullptr, 0);
+    if (n <= 0) return "";
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    text.resize(static_cast<std::size_t>(read(&text[0], n)));
+    return text;
+}
+
+int cmd_version(const tessa::Options& opts) {
     const int v = API_Version();
     char text[64];
     std::snprintf(text, sizeof text, "Tessalib %d.%d.%02d", v / 10000, (v / 100) % 100, v % 100);
-    return tessa::write_line("version", text);
+    std::string out = text;
+    if (opts.has("--verbose")) {
+        out += "\nbuilt:    " + library_text([](char* o, int32_t n) { return API_CompileTime(o, n); });
+        out += "\nmodule:   " + library_text([](char* o, int32_t n) { return API_ModuleName(o, n, 0); });
+        out += "\nplatform: " + library_text([](char* o, int32_t n) { return API_Platform(o, n); });
+        out += "\n" + library_text([](char* o, int32_t n) { return API_ModuleInfo(o, n); });
+    }
+    return tessa::write_line("version", out);
+}
+
+int cmd_selftest(const tessa::Options&) {
+    const int32_t result = API_PowerUpTests();
+    std::string out = "self-integrity test of " +
+                      library_text([](char* o, int32_t n) { return API_ModuleName(o, n, 0); }) +
+                      "\nknown-answer tests: SHA-1, SHA-256, SHA-384, SHA-512, SHA-224, SHA-3, MD5, Triple DES, AES, "
+                      "Blowfish,\n  HMAC-SHA-1, HMAC-SHA-256, HMAC-SHA-384, HMAC-SHA-512, HMAC-SHA-224, HMAC-MD5, "
+                      "CMAC-AES, CMAC-TDEA\nrandom generator health check\n";
+    out += result == 0 ? "power-up tests: passed" : "power-up tests: FAILED (" + std::to_string(result) + ")";
+    const int status = tessa::write_line("selftest", out);
+    return status != 0 ? status : (result == 0 ? 0 : 1);
 }
 
 int cmd_error(const tessa::Options& opts) {
@@ -78,7 +108,15 @@ int cmd_error(const tessa::Options& opts) {
 }
 
 TESSA_COMMAND({"version", "print the library version",
-               "usage: tessa version\n\nPrints the version of the loaded library.\n", {}, {}, cmd_version});
+               "usage: tessa version [--verbose]\n\nPrints the version of the loaded library; with --verbose also "
+               "its build time,\nthe path of its file, its platform and its information text.\n",
+               {}, {"--verbose"}, cmd_version});
+TESSA_COMMAND({"selftest", "run the library's power-up tests",
+               "usage: tessa selftest\n\nRuns the checks the library runs when it is loaded (API_PowerUpTests): the\n"
+               "self-integrity test of its file, the eighteen known-answer tests and the\nrandom generator's health "
+               "check, lists them and prints the result. A failing\nknown-answer test is also reported in the error "
+               "log. Exit status 1 when any\ncheck failed.\n",
+               {}, {}, cmd_selftest});
 TESSA_COMMAND({"error", "explain error codes",
                "usage: tessa error CODE...\n\nPrints the message and name of each library error code (either sign).\n",
                {}, {}, cmd_error});
