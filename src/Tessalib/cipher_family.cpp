@@ -184,6 +184,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_EncryptBytes(unsigned char* output, in
                                                         const unsigned char* key, int32_t keyLen,
                                                         const unsigned char* iv, int32_t ivLen,
                                                         const char* algModeText, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(encrypt_bytes(output, outputLen, input, inputLen, key, keyLen, iv, ivLen, algModeText, options));
 }
@@ -193,6 +194,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_DecryptBytes(unsigned char* output, in
                                                         const unsigned char* key, int32_t keyLen,
                                                         const unsigned char* iv, int32_t ivLen,
                                                         const char* algModeText, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(decrypt_bytes(output, outputLen, input, inputLen, key, keyLen, iv, ivLen, algModeText, options));
 }
@@ -218,6 +220,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_DecryptBytes2(unsigned char* output, i
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_EncryptHex(char* output, int32_t outputLen, const char* dataHex,
                                                       const char* keyHex, const char* ivHex, const char* algModeText,
                                                       int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(hex_body(encrypt_bytes, output, outputLen, dataHex, keyHex, ivHex, algModeText, options));
 }
@@ -225,6 +228,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_EncryptHex(char* output, int32_t outpu
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_DecryptHex(char* output, int32_t outputLen, const char* dataHex,
                                                       const char* keyHex, const char* ivHex, const char* algModeText,
                                                       int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(hex_body(decrypt_bytes, output, outputLen, dataHex, keyHex, ivHex, algModeText, options));
 }
@@ -234,6 +238,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_DecryptHex(char* output, int32_t outpu
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_Init(int32_t encrypt, const char* algModeText, const unsigned char* key,
                                                 int32_t keyLen, const unsigned char* iv, int32_t ivLen,
                                                 int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     CipherSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.cipher;
     secure_wipe_obj(slot);  // any open context ends here
     return finish_init(slot, init_body(slot, encrypt, algModeText, key, keyLen, iv, ivLen, options));
@@ -241,6 +246,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_Init(int32_t encrypt, const char* algM
 
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_InitHex(int32_t encrypt, const char* algModeText, const char* keyHex,
                                                    const char* ivHex, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     CipherSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.cipher;
     secure_wipe_obj(slot);
     if (text_missing(keyHex)) return finish_init(slot, -BAD_PARAM_ERROR);
@@ -259,12 +265,14 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_InitHex(int32_t encrypt, const char* a
 
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_Update(int32_t handle, unsigned char* output, int32_t outputLen,
                                                   const unsigned char* input, int32_t inputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     CipherSlot& slot = frame_begin()->workspace.cipher;
     return frame_status(update_body(slot, handle, output, outputLen, input, inputLen));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_UpdateHex(int32_t handle, char* output, int32_t outputLen,
                                                      const char* dataHex) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     CipherSlot& slot = frame_begin()->workspace.cipher;
     if (output == nullptr) return frame_status(-NULL_ERROR);
     if (text_missing(dataHex)) {
@@ -285,6 +293,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_UpdateHex(int32_t handle, char* output
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_Final(int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     CipherSlot& slot = frame_begin()->workspace.cipher;
     if (!handle_is_live(slot.handle, handle)) return frame_status(-INVALID_HANDLE_ERROR);
     secure_wipe_obj(slot);
@@ -296,6 +305,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_Final(int32_t handle) {
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_KeyWrap(unsigned char* output, int32_t outputLen,
                                                    const unsigned char* keyData, int32_t keyDataLen,
                                                    const unsigned char* kek, int32_t kekLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(key_wrap(output, outputLen, keyData, keyDataLen, kek, kekLen, options));
 }
@@ -303,6 +313,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_KeyWrap(unsigned char* output, int32_t
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_KeyUnwrap(unsigned char* output, int32_t outputLen,
                                                      const unsigned char* wrapped, int32_t wrappedLen,
                                                      const unsigned char* kek, int32_t kekLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(key_unwrap(output, outputLen, wrapped, wrappedLen, kek, kekLen, options));
 }

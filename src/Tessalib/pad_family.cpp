@@ -88,24 +88,28 @@ int32_t unpad_hex(char* output, int32_t outputLen, const char* inputHex, int32_t
 
 TESSALIB_API int32_t TESSALIB_CALL PAD_BytesBlock(unsigned char* output, int32_t outputLen, const unsigned char* input,
                                                    int32_t inputLen, int32_t blockLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     return frame_length(bytes_block(output, outputLen, input, inputLen, blockLen, options));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL PAD_UnpadBytes(unsigned char* output, int32_t outputLen, const unsigned char* input,
                                                    int32_t inputLen, int32_t blockLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     return frame_length(unpad_bytes(output, outputLen, input, inputLen, blockLen, options));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL PAD_HexBlock(char* output, int32_t outputLen, const char* inputHex,
                                                  int32_t blockLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     return frame_length(hex_block(output, outputLen, inputHex, blockLen, options));
 }
 
 TESSALIB_API int32_t TESSALIB_CALL PAD_UnpadHex(char* output, int32_t outputLen, const char* inputHex,
                                                  int32_t blockLen, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin();
     return frame_length(unpad_hex(output, outputLen, inputHex, blockLen, options));
 }

@@ -13,6 +13,7 @@ bool text_missing(const char* text) noexcept { return text == nullptr || text[0]
 
 TESSALIB_API int32_t TESSALIB_CALL PC1_Bytes(unsigned char* output, const unsigned char* input, int32_t inputLen,
                                               const unsigned char* key, int32_t keyLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     if ((output == nullptr || input == nullptr) && inputLen != 0) return frame_status(NULL_ERROR);
     if (inputLen < 0 || keyLen < 0) return frame_status(BAD_PARAM_ERROR);
@@ -22,6 +23,7 @@ TESSALIB_API int32_t TESSALIB_CALL PC1_Bytes(unsigned char* output, const unsign
 
 TESSALIB_API int32_t TESSALIB_CALL PC1_File(const char* outputFile, const char* inputFile, const unsigned char* key,
                                              int32_t keyLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     if (keyLen < 0 || text_missing(outputFile) || text_missing(inputFile)) return frame_status(BAD_PARAM_ERROR);
     StreamContext ctx;
@@ -32,6 +34,7 @@ TESSALIB_API int32_t TESSALIB_CALL PC1_File(const char* outputFile, const char* 
 }
 
 TESSALIB_API int32_t TESSALIB_CALL PC1_Hex(char* output, int32_t maxChars, const char* inputHex, const char* keyHex) {
+    if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     return frame_status(positive_code(stream_hex_run(output, maxChars, inputHex, keyHex, nullptr, 0, STREAM_ARCFOUR)));
 }

@@ -41,6 +41,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamBytes(unsigned char* output, con
                                                        int32_t inputLen, const unsigned char* key, int32_t keyLen,
                                                        const unsigned char* iv, int32_t ivLen, int32_t counter,
                                                        int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     return frame_status(stream_bytes(output, input, inputLen, key, keyLen, iv, ivLen, counter, options));
 }
@@ -48,6 +49,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamBytes(unsigned char* output, con
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamHex(char* output, int32_t maxChars, const char* inputHex,
                                                      const char* keyHex, const char* ivHex, int32_t counter,
                                                      int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     frame_begin();
     return frame_status(stream_hex_run(output, maxChars, inputHex, keyHex, ivHex, static_cast<uint32_t>(counter),
                                        static_cast<uint32_t>(options)));
@@ -57,6 +59,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamFile(const char* outputFile, con
                                                       const unsigned char* key, int32_t keyLen,
                                                       const unsigned char* iv, int32_t ivLen, int32_t counter,
                                                       int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     StreamSlot& slot = frame_begin()->workspace.stream;
     if (text_missing(outputFile) || text_missing(inputFile)) return frame_status(-BAD_PARAM_ERROR);
     secure_wipe_obj(slot);  // the thread's stream handle ends here
@@ -69,6 +72,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamFile(const char* outputFile, con
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamInit(const unsigned char* key, int32_t keyLen,
                                                       const unsigned char* iv, int32_t ivLen, int32_t counter,
                                                       int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportHandle)) return refusal.result;
     StreamSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.stream;
     secure_wipe_obj(slot);  // any earlier stream handle ends here
     const int32_t rc = setup_slot(slot, key, keyLen, iv, ivLen, counter, options);
@@ -79,6 +83,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamInit(const unsigned char* key, i
 
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamUpdate(int32_t handle, unsigned char* output,
                                                         const unsigned char* input, int32_t inputLen) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     StreamSlot& slot = frame_begin()->workspace.stream;
     if (output == nullptr || input == nullptr) return frame_status(-NULL_ERROR);
     if (inputLen < 0) return frame_status(-BAD_PARAM_ERROR);
@@ -88,6 +93,7 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamUpdate(int32_t handle, unsigned 
 }
 
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_StreamFinal(int32_t handle) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
     StreamSlot& slot = frame_begin_stir(RNG_STIR_FAST)->workspace.stream;
     if (!handle_is_live(slot.handle, handle)) return frame_status(-INVALID_HANDLE_ERROR);
     secure_wipe_obj(slot);

@@ -234,6 +234,35 @@ constexpr ExpectedRefusal kRefusals[] = {
     {"GCM_NextEncrypt", kNegated},
     {"GCM_NextDecrypt", kNegated},
     {"GCM_FinishKey", kNegated},
+    // CIPHER_ (the generic interface, key wrap and the stream ciphers)
+    {"CIPHER_EncryptBytes", kNegated},
+    {"CIPHER_DecryptBytes", kNegated},
+    {"CIPHER_EncryptBytes2", kNegated},
+    {"CIPHER_DecryptBytes2", kNegated},
+    {"CIPHER_EncryptHex", kNegated},
+    {"CIPHER_DecryptHex", kNegated},
+    {"CIPHER_Init", kZero},
+    {"CIPHER_InitHex", kZero},
+    {"CIPHER_Update", kNegated},
+    {"CIPHER_UpdateHex", kNegated},
+    {"CIPHER_Final", kNegated},
+    {"CIPHER_KeyWrap", kNegated},
+    {"CIPHER_KeyUnwrap", kNegated},
+    {"CIPHER_StreamBytes", kNegated},
+    {"CIPHER_StreamHex", kNegated},
+    {"CIPHER_StreamFile", kNegated},
+    {"CIPHER_StreamInit", kZero},
+    {"CIPHER_StreamUpdate", kNegated},
+    {"CIPHER_StreamFinal", kNegated},
+    // PAD_
+    {"PAD_BytesBlock", kNegated},
+    {"PAD_UnpadBytes", kNegated},
+    {"PAD_HexBlock", kNegated},
+    {"PAD_UnpadHex", kNegated},
+    // PC1_
+    {"PC1_Bytes", kPositive},
+    {"PC1_File", kPositive},
+    {"PC1_Hex", kPositive},
 };
 
 int32_t refused_result(Refusal r) {
