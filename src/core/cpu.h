@@ -1,6 +1,7 @@
 // Processor features the engines choose their fast paths by. Probed once;
 // every flag is false on processors other than x86-64.
 #pragma once
+#include <cstdint>
 
 struct CpuFeatures {
     bool ssse3;
@@ -11,6 +12,30 @@ struct CpuFeatures {
     bool avx2;      // with the operating system saving the 256-bit registers
     bool avx512vl;  // AVX-512 F and VL, with the system saving the 512-bit state
     bool avx512;    // AVX-512 F, BW and VL, with the system saving the 512-bit state
+    bool aesni;     // AES-NI (with SSSE3 and SSE4.1, which its paths also use)
+    bool pclmul;    // PCLMULQDQ, the 64-bit carry-less multiply
+    bool vaes;      // VAES and VPCLMULQDQ on 256-bit registers (with AVX2 and the system's support)
 };
 
 const CpuFeatures& cpu_features() noexcept;
+
+// The instructions the AES engine (every mode, the key schedule, CMAC and
+// what else is built on it) and GHASH run on. Chosen once, from the probe:
+//   tables  32-bit round tables and the 4 KiB GHASH table of each key: for
+//           processors without AES instructions;
+//   aesni   AES-NI and PCLMULQDQ on 128-bit registers;
+//   vaes    the same, and VAES / VPCLMULQDQ on 256-bit registers for the
+//           paths that take several blocks at a time.
+// The 256-bit paths are not built for Windows, whose 64-bit GCC does not
+// align the stack for 256-bit values: there the choice stops at aesni.
+enum class AesPath : uint8_t { tables = 0, aesni = 1, vaes = 2 };
+
+AesPath cpu_aes_path() noexcept;
+
+// For the test programs and the benchmark's table rows only: forces the
+// table path (true) or returns to the probed choice (false) from the next
+// operation on. Not exported by the shared library, and nothing the library
+// reads from its environment sets it. Contexts keyed before the switch stay
+// usable: the key schedules are the same words on every path, and a GCM key
+// remembers the path that built it.
+void cpu_force_aes_tables(bool on) noexcept;

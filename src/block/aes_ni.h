@@ -1,0 +1,97 @@
+// The AES rounds on the processor's AES instructions (AES-NI), for the
+// translation units of the hardware paths only (block/aes_hw.cpp,
+// aead/gcm_ctr_hw.cpp): every function here is compiled for AES-NI and
+// SSE4.1 and must only run when cpu_aes_path() is not AesPath::tables.
+//
+// Round keys are kept in the word form of the table path (block/aes.h: each
+// word loaded big-endian from four key bytes), so that a context keyed on one
+// path works on the other; they are turned into the instructions' byte form
+// as they are loaded. No branch and no memory address here depends on a key
+// or on data.
+#pragma once
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#define AESNI_TARGET __attribute__((target("aes,pclmul,ssse3,sse4.1")))
+#define AESNI_INLINE inline __attribute__((always_inline, target("aes,pclmul,ssse3,sse4.1")))
+
+// Byte shuffles: each 32-bit word reversed (word form <-> byte form), and the
+// whole block reversed (a big-endian 128-bit number <-> little-endian lanes).
+AESNI_INLINE __m128i aesni_swap_words() noexcept {
+    return _mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3);
+}
+AESNI_INLINE __m128i aesni_swap_block() noexcept {
+    return _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+}
+
+AESNI_INLINE __m128i aesni_load(const uint8_t* p) noexcept {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+AESNI_INLINE void aesni_store(uint8_t* p, __m128i v) noexcept { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// Four words of the word form <-> one block in byte form.
+AESNI_INLINE __m128i aesni_from_words(const uint32_t* w) noexcept {
+    return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)), aesni_swap_words());
+}
+AESNI_INLINE void aesni_to_words(uint32_t* w, __m128i v) noexcept {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(w), _mm_shuffle_epi8(v, aesni_swap_words()));
+}
+
+// The R + 1 round keys of a schedule in word form.
+template <int R>
+struct AesNiKeys {
+    __m128i k[R + 1];
+};
+
+template <int R>
+AESNI_INLINE void aesni_load_keys(AesNiKeys<R>& keys, const uint32_t* rk) noexcept {
+    for (int i = 0; i <= R; ++i) keys.k[i] = aesni_from_words(rk + 4 * i);
+}
+
+// N blocks through the cipher at once (the rounds of the blocks interleave,
+// which keeps the processor's AES units busy).
+template <int R, int N>
+AESNI_INLINE void aesni_encrypt_n(const AesNiKeys<R>& keys, __m128i (&b)[N]) noexcept {
+    for (int j = 0; j < N; ++j) b[j] = _mm_xor_si128(b[j], keys.k[0]);
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 14
+#endif
+    for (int r = 1; r < R; ++r)
+        for (int j = 0; j < N; ++j) b[j] = _mm_aesenc_si128(b[j], keys.k[r]);
+    for (int j = 0; j < N; ++j) b[j] = _mm_aesenclast_si128(b[j], keys.k[R]);
+}
+
+// The same through the equivalent inverse cipher (a decryption schedule).
+template <int R, int N>
+AESNI_INLINE void aesni_decrypt_n(const AesNiKeys<R>& keys, __m128i (&b)[N]) noexcept {
+    for (int j = 0; j < N; ++j) b[j] = _mm_xor_si128(b[j], keys.k[0]);
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 14
+#endif
+    for (int r = 1; r < R; ++r)
+        for (int j = 0; j < N; ++j) b[j] = _mm_aesdec_si128(b[j], keys.k[r]);
+    for (int j = 0; j < N; ++j) b[j] = _mm_aesdeclast_si128(b[j], keys.k[R]);
+}
+
+template <int R>
+AESNI_INLINE __m128i aesni_encrypt(const AesNiKeys<R>& keys, __m128i b) noexcept {
+    __m128i one[1] = {b};
+    aesni_encrypt_n<R, 1>(keys, one);
+    return one[0];
+}
+
+template <int R>
+AESNI_INLINE __m128i aesni_decrypt(const AesNiKeys<R>& keys, __m128i b) noexcept {
+    __m128i one[1] = {b};
+    aesni_decrypt_n<R, 1>(keys, one);
+    return one[0];
+}
+
+// The instance of a template for the round count of a schedule: R is 10, 12
+// or 14 (anything else is taken as 14, the schedules' largest).
+#define AESNI_BY_ROUNDS(rounds, fn, ...)        \
+    ((rounds) == 10   ? fn<10>(__VA_ARGS__)     \
+     : (rounds) == 12 ? fn<12>(__VA_ARGS__)     \
+                      : fn<14>(__VA_ARGS__))
