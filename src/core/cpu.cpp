@@ -75,13 +75,14 @@ AesPath probe_aes_path() noexcept {
 #endif
 }
 
-std::atomic<bool> g_force_tables{false};
+std::atomic<uint8_t> g_limit{static_cast<uint8_t>(AesPath::vaes)};
 
 }  // namespace
 
 AesPath cpu_aes_path() noexcept {
     static const AesPath probed = probe_aes_path();
-    return g_force_tables.load(std::memory_order_relaxed) ? AesPath::tables : probed;
+    const uint8_t limit = g_limit.load(std::memory_order_relaxed);
+    return static_cast<uint8_t>(probed) < limit ? probed : static_cast<AesPath>(limit);
 }
 
-void cpu_force_aes_tables(bool on) noexcept { g_force_tables.store(on, std::memory_order_relaxed); }
+void cpu_limit_aes_path(AesPath most) noexcept { g_limit.store(static_cast<uint8_t>(most), std::memory_order_relaxed); }

@@ -32,10 +32,11 @@ enum class AesPath : uint8_t { tables = 0, aesni = 1, vaes = 2 };
 
 AesPath cpu_aes_path() noexcept;
 
-// For the test programs and the benchmark's table rows only: forces the
-// table path (true) or returns to the probed choice (false) from the next
-// operation on. Not exported by the shared library, and nothing the library
-// reads from its environment sets it. Contexts keyed before the switch stay
+// For the test programs only: the most the AES and GHASH engines may use
+// from the next operation on (AesPath::tables forces the table path,
+// AesPath::aesni the 128-bit one; AesPath::vaes lifts the limit, as at
+// start). The shared library does not export it, and nothing the library
+// reads from its environment sets it. Contexts keyed before a change stay
 // usable: the key schedules are the same words on every path, and a GCM key
 // remembers the path that built it.
-void cpu_force_aes_tables(bool on) noexcept;
+void cpu_limit_aes_path(AesPath most) noexcept;
