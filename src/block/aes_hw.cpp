@@ -60,17 +60,24 @@ AESNI_TARGET std::size_t ecb(const uint32_t* rk, uint8_t* out, const uint8_t* in
     return blocks;
 }
 
+// The chained modes below keep s = (the next cipher input) ^ round key 0 as
+// their chain and fold the data into the last round's key (aesni_middle).
+
 template <int R>
 AESNI_TARGET std::size_t cbc_encrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
                                      uint32_t reg[4]) noexcept {
     AesNiKeys<R> k;
     aesni_load_keys(k, rk);
-    __m128i r = load_reg(reg);
+    if (blocks == 0) return 0;
+    const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
+    __m128i s = _mm_xor_si128(_mm_xor_si128(load_reg(reg), aesni_load(in)), k.k[0]), c = s;
     for (std::size_t i = 0; i < blocks; ++i, in += 16, out += 16) {
-        r = aesni_encrypt(k, _mm_xor_si128(r, aesni_load(in)));
-        aesni_store(out, r);
+        const __m128i t = aesni_middle(k, s);
+        c = _mm_aesenclast_si128(t, k.k[R]);
+        aesni_store(out, c);
+        if (i + 1 < blocks) s = _mm_aesenclast_si128(t, _mm_xor_si128(last_first, aesni_load(in + 16)));
     }
-    store_reg(reg, r);
+    store_reg(reg, c);
     return blocks;
 }
 
@@ -108,9 +115,14 @@ AESNI_TARGET std::size_t cfb(const uint32_t* rk, uint8_t* out, const uint8_t* in
     __m128i r = load_reg(reg);
     std::size_t left = blocks;
     if (encrypt) {
+        const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
+        __m128i s = _mm_xor_si128(r, k.k[0]);
         for (; left; --left, in += 16, out += 16) {
-            r = _mm_xor_si128(aesni_encrypt(k, r), aesni_load(in));
+            const __m128i t = aesni_middle(k, s);
+            const __m128i p = aesni_load(in);
+            r = _mm_aesenclast_si128(t, _mm_xor_si128(k.k[R], p));
             aesni_store(out, r);
+            s = _mm_aesenclast_si128(t, _mm_xor_si128(last_first, p));
         }
     } else {
         for (; left >= kWide; left -= kWide, in += 16 * kWide, out += 16 * kWide) {
@@ -137,10 +149,13 @@ AESNI_TARGET std::size_t ofb(const uint32_t* rk, uint8_t* out, const uint8_t* in
                              uint32_t reg[4]) noexcept {
     AesNiKeys<R> k;
     aesni_load_keys(k, rk);
-    __m128i r = load_reg(reg);
+    const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
+    __m128i r = load_reg(reg), s = _mm_xor_si128(r, k.k[0]);
     for (std::size_t i = 0; i < blocks; ++i, in += 16, out += 16) {
-        r = aesni_encrypt(k, r);
-        aesni_store(out, _mm_xor_si128(aesni_load(in), r));
+        const __m128i t = aesni_middle(k, s);
+        aesni_store(out, _mm_aesenclast_si128(t, _mm_xor_si128(k.k[R], aesni_load(in))));
+        s = _mm_aesenclast_si128(t, last_first);
+        r = _mm_xor_si128(s, k.k[0]);
     }
     store_reg(reg, r);
     return blocks;
@@ -192,9 +207,16 @@ template <int R>
 AESNI_TARGET void cbc_mac(const uint32_t* rk, uint8_t x[16], const uint8_t* in, std::size_t blocks) noexcept {
     AesNiKeys<R> k;
     aesni_load_keys(k, rk);
-    __m128i r = aesni_load(x);
-    for (; blocks; --blocks, in += 16) r = aesni_encrypt(k, _mm_xor_si128(r, aesni_load(in)));
-    aesni_store(x, r);
+    if (blocks == 0) return;
+    const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
+    __m128i s = _mm_xor_si128(_mm_xor_si128(aesni_load(x), aesni_load(in)), k.k[0]), t = s;
+    for (;;) {
+        t = aesni_middle(k, s);
+        if (--blocks == 0) break;
+        in += 16;
+        s = _mm_aesenclast_si128(t, _mm_xor_si128(last_first, aesni_load(in)));
+    }
+    aesni_store(x, _mm_aesenclast_si128(t, k.k[R]));
 }
 
 }  // namespace

@@ -89,6 +89,16 @@ AESNI_INLINE __m128i aesni_decrypt(const AesNiKeys<R>& keys, __m128i b) noexcept
     return one[0];
 }
 
+// Rounds 1 to R - 1 (AESENC only) of a state that has had round key 0 added:
+// for the chained modes, which fold the first and last round keys into the
+// data off the chain (aesenclast(t, k ^ x) is the last round followed by
+// adding x), so that the chain from block to block is the AES rounds alone.
+template <int R>
+AESNI_INLINE __m128i aesni_middle(const AesNiKeys<R>& keys, __m128i s) noexcept {
+    for (int r = 1; r < R; ++r) s = _mm_aesenc_si128(s, keys.k[r]);
+    return s;
+}
+
 // The instance of a template for the round count of a schedule: R is 10, 12
 // or 14 (anything else is taken as 14, the schedules' largest).
 #define AESNI_BY_ROUNDS(rounds, fn, ...)        \
