@@ -121,7 +121,9 @@ TEST(AesPaths, EveryModeLengthAndSplitGivesTheSameBytes) {
                     const bool whole = mode == kModeEcb || mode == kModeCbc;
                     const std::vector<std::size_t> one{len};
                     const ModeRun want = run_pieces(AesPath::tables, mode, encrypt, key, iv, in, one);
-                    if (whole && len % 16 != 0) ASSERT_EQ(want.rc, -BAD_LENGTH_ERROR);
+                    if (whole && len % 16 != 0) {
+                        ASSERT_EQ(want.rc, -BAD_LENGTH_ERROR);
+                    }
                     const std::vector<std::size_t> pieces =
                         whole && len % 16 != 0 ? one : random_pieces(rng, len, whole);
                     const ModeRun want_pieces = run_pieces(AesPath::tables, mode, encrypt, key, iv, in, pieces);
