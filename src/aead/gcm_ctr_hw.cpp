@@ -1,8 +1,11 @@
-// GCM's counter mode on AES-NI (eight blocks at a time) and, outside
-// Windows, VAES on 256-bit registers (sixteen). The counter word is kept
+// GCM's counter mode on AES-NI (eight blocks at a time) and, where the
+// build has the 256-bit paths (core/cpu.h), VAES on 256-bit registers
+// (sixteen). The counter word is kept
 // byte-reversed in the last lane, so that a 32-bit vector addition is GCM's
 // inc32, wrap included. No branch or address depends on the key or the data.
 #include "aead/gcm_ctr_hw.h"
+
+#include "core/cpu.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include "block/aes_ni.h"
@@ -41,7 +44,7 @@ uint32_t ctr32_narrow(const uint32_t* rk, const uint8_t* fixed, uint32_t counter
     return ctr32_128<R>(rk, fixed, counter, out, in, n);
 }
 
-#if !defined(_WIN32)
+#if defined(TESSALIB_WIDE_VECTORS)
 #define VAES_TARGET __attribute__((target("vaes,avx2,aes,pclmul,ssse3,sse4.1")))
 
 template <int R>
@@ -83,7 +86,7 @@ uint32_t ctr32_wide(const uint32_t* rk, const uint8_t* fixed, uint32_t counter, 
 
 uint32_t gcm_hw_ctr32(const uint32_t* rk, uint32_t rounds, const uint8_t fixed[16], uint32_t counter, uint8_t* out,
                       const uint8_t* in, std::size_t nblocks, bool wide) noexcept {
-#if !defined(_WIN32)
+#if defined(TESSALIB_WIDE_VECTORS)
     if (wide) return AESNI_BY_ROUNDS(rounds, ctr32_wide, rk, fixed, counter, out, in, nblocks);
 #else
     (void)wide;

@@ -56,8 +56,8 @@ void ghash_key_init(GhashKey* key, const uint8_t h[16], AesPath path) noexcept;
 void ghash_blocks(const GhashKey* key, GhashWords* y, const uint8_t* data, std::size_t nblocks) noexcept;
 
 // The carry-less multiply path (aead/ghash_clmul.cpp), for ghash_blocks only:
-// 128-bit registers (AesPath::aesni) or, outside Windows, 256-bit ones too
-// (AesPath::vaes).
+// 128-bit registers (AesPath::aesni) or 256-bit ones too (AesPath::vaes, in a
+// build with the 256-bit paths).
 void ghash_clmul_init(GhashPowers* p, const uint8_t h[16]) noexcept;
 void ghash_clmul_blocks(const GhashPowers* p, GhashWords* y, const uint8_t* data, std::size_t nblocks,
                         bool wide) noexcept;

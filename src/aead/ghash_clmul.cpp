@@ -1,5 +1,5 @@
 // GHASH on the processor's carry-less multiply (PCLMULQDQ; VPCLMULQDQ on
-// 256-bit registers outside Windows). Blocks are taken byte-reversed, which
+// 256-bit registers where the build has the 256-bit paths, core/cpu.h). Blocks are taken byte-reversed, which
 // turns GCM's bit order into the instruction's, up to one shift of the
 // product; the products of several blocks with the powers of H are added
 // unreduced, and one reduction modulo x^128 + x^7 + x^2 + x + 1 follows for
@@ -100,7 +100,7 @@ CLMUL_TARGET void ghash_clmul_init(GhashPowers* p, const uint8_t h[16]) noexcept
     }
 }
 
-#if !defined(_WIN32)
+#if defined(TESSALIB_WIDE_VECTORS)
 #define VCLMUL_TARGET __attribute__((target("vpclmulqdq,avx2,pclmul,ssse3,sse4.1")))
 #define VCLMUL_INLINE inline __attribute__((always_inline, target("vpclmulqdq,avx2,pclmul,ssse3,sse4.1")))
 
@@ -139,7 +139,7 @@ VCLMUL_TARGET std::size_t blocks_256(const GhashPowers* p, GhashWords* y, const 
 
 void ghash_clmul_blocks(const GhashPowers* p, GhashWords* y, const uint8_t* data, std::size_t nblocks,
                         bool wide) noexcept {
-#if !defined(_WIN32)
+#if defined(TESSALIB_WIDE_VECTORS)
     if (wide && nblocks >= 16) {
         const std::size_t done = blocks_256(p, y, data, nblocks);
         data += 16 * done, nblocks -= done;

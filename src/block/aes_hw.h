@@ -44,8 +44,8 @@ std::size_t aes_hw_ctr(const uint32_t* rk, uint32_t rounds, uint8_t* out, const 
 void aes_hw_cbc_mac(const uint32_t* rk, uint32_t rounds, uint8_t x[16], const uint8_t* in,
                     std::size_t blocks) noexcept;
 
-// The 256-bit (VAES) forms of the parallel modes, for AesPath::vaes; not
-// built for Windows (core/cpu.h), where they are never chosen.
+// The 256-bit (VAES) forms of the parallel modes, for AesPath::vaes (in a
+// build with the 256-bit paths, core/cpu.h).
 std::size_t aes_vaes_ecb(const uint32_t* rk, uint32_t rounds, uint8_t* out, const uint8_t* in, std::size_t blocks,
                          bool encrypt) noexcept;
 std::size_t aes_vaes_cbc_decrypt(const uint32_t* rk, uint32_t rounds, uint8_t* out, const uint8_t* in,

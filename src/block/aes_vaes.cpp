@@ -1,10 +1,13 @@
 // The parallel modes of the block engine (ECB, CBC decryption, CTR) with
 // VAES on 256-bit registers: two blocks per register, sixteen blocks in
-// flight. Chosen only for AesPath::vaes, which the Windows build never picks
-// (core/cpu.h): there these entry points hand over to the 128-bit forms.
+// flight. Chosen only for AesPath::vaes; a build without the 256-bit paths
+// (TESSALIB_WIDE_VECTORS, core/cpu.h) never picks it, and there these entry
+// points hand over to the 128-bit forms.
 #include "block/aes_hw.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
+#include "core/cpu.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && defined(TESSALIB_WIDE_VECTORS)
 #include <immintrin.h>
 
 #include "block/aes_ni.h"
@@ -140,7 +143,7 @@ std::size_t aes_vaes_ctr(const uint32_t* rk, uint32_t rounds, uint8_t* out, cons
     return AESNI_BY_ROUNDS(rounds, ctr, rk, out, in, blocks, reg);
 }
 
-#else  // Windows and other targets: never chosen; the 128-bit forms stand in
+#else  // no 256-bit paths in this build: never chosen; the 128-bit forms stand in
 
 std::size_t aes_vaes_ecb(const uint32_t* rk, uint32_t rounds, uint8_t* out, const uint8_t* in, std::size_t blocks,
                          bool encrypt) noexcept {

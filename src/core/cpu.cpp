@@ -68,10 +68,10 @@ namespace {
 AesPath probe_aes_path() noexcept {
     const CpuFeatures& f = cpu_features();
     if (!f.aesni || !f.pclmul) return AesPath::tables;
-#if defined(_WIN32)
-    return AesPath::aesni;
-#else
+#if defined(TESSALIB_WIDE_VECTORS)
     return f.vaes ? AesPath::vaes : AesPath::aesni;
+#else
+    return AesPath::aesni;
 #endif
 }
 

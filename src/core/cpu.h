@@ -3,6 +3,17 @@
 #pragma once
 #include <cstdint>
 
+// Whether the 256-bit vector paths (AVX2, VAES, VPCLMULQDQ) are built. GCC
+// for 64-bit Windows keeps the stack aligned to 16 bytes only, yet spills
+// 256-bit values with aligned moves, which would fault; the Windows build
+// has its assembler write every vector move in the unaligned form
+// (-muse-unaligned-vector-move, cmake/windows.cmake, which then defines
+// TESSALIB_UNALIGNED_VECTOR_MOVES), so that no spill can fault there either.
+// scripts/test-windows.sh checks the DLL for aligned 256-bit moves.
+#if !defined(_WIN32) || defined(TESSALIB_UNALIGNED_VECTOR_MOVES)
+#define TESSALIB_WIDE_VECTORS 1
+#endif
+
 struct CpuFeatures {
     bool ssse3;
     bool sse41;
@@ -26,8 +37,8 @@ const CpuFeatures& cpu_features() noexcept;
 //   aesni   AES-NI and PCLMULQDQ on 128-bit registers;
 //   vaes    the same, and VAES / VPCLMULQDQ on 256-bit registers for the
 //           paths that take several blocks at a time.
-// The 256-bit paths are not built for Windows, whose 64-bit GCC does not
-// align the stack for 256-bit values: there the choice stops at aesni.
+// The 256-bit paths are built only where TESSALIB_WIDE_VECTORS (below) says
+// so; elsewhere the choice stops at aesni.
 enum class AesPath : uint8_t { tables = 0, aesni = 1, vaes = 2 };
 
 AesPath cpu_aes_path() noexcept;
