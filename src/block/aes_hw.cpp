@@ -60,105 +60,96 @@ AESNI_TARGET std::size_t ecb(const uint32_t* rk, uint8_t* out, const uint8_t* in
     return blocks;
 }
 
-// The chained modes below keep s = (the next cipher input) ^ round key 0 as
-// their chain and fold the data into the last round's key (aesni_middle).
+// The chained modes: CBC encryption, CFB encryption, OFB and CBC-MAC, one
+// block after another. The chain s is the next cipher input with round key
+// 0 added, and the data is folded into the last round's key
+// (aesenclast(t, k ^ x) is the last round followed by adding x), so that the
+// chain from block to block is the AES rounds alone. r: the register (for
+// CBC-MAC the running value) before and after.
+enum class Chain { cbc, cfb, ofb, mac };
 
-template <int R>
-AESNI_TARGET std::size_t cbc_encrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
-                                     uint32_t reg[4]) noexcept {
+template <int R, Chain M>
+AESNI_TARGET void chain(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks, __m128i& r) noexcept {
+    if (blocks == 0) return;
     AesNiKeys<R> k;
     aesni_load_keys(k, rk);
-    if (blocks == 0) return 0;
+    constexpr bool kTakesNext = M == Chain::cbc || M == Chain::mac;  // the next input is register ^ block
     const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
-    __m128i s = _mm_xor_si128(_mm_xor_si128(load_reg(reg), aesni_load(in)), k.k[0]), c = s;
-    for (std::size_t i = 0; i < blocks; ++i, in += 16, out += 16) {
+    __m128i s = _mm_xor_si128(r, k.k[0]);
+    if (kTakesNext) s = _mm_xor_si128(s, aesni_load(in));
+    for (;;) {
         const __m128i t = aesni_middle(k, s);
-        c = _mm_aesenclast_si128(t, k.k[R]);
-        aesni_store(out, c);
-        if (i + 1 < blocks) s = _mm_aesenclast_si128(t, _mm_xor_si128(last_first, aesni_load(in + 16)));
+        const __m128i p = kTakesNext ? _mm_setzero_si128() : aesni_load(in);
+        const __m128i e = _mm_aesenclast_si128(t, _mm_xor_si128(k.k[R], p));  // E(input) ^ p
+        if (M != Chain::mac) aesni_store(out, e);
+        r = M == Chain::ofb ? _mm_aesenclast_si128(t, k.k[R]) : e;
+        if (--blocks == 0) break;
+        in += 16, out += M != Chain::mac ? 16 : 0;
+        const __m128i q = kTakesNext ? aesni_load(in) : M == Chain::cfb ? p : _mm_setzero_si128();
+        s = _mm_aesenclast_si128(t, _mm_xor_si128(last_first, q));
     }
-    store_reg(reg, c);
+}
+
+template <int R, Chain M>
+AESNI_TARGET std::size_t chained_mode(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
+                         uint32_t reg[4]) noexcept {
+    __m128i r = load_reg(reg);
+    chain<R, M>(rk, out, in, blocks, r);
+    store_reg(reg, r);
     return blocks;
 }
 
 template <int R>
-AESNI_TARGET std::size_t cbc_decrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
-                                     uint32_t reg[4]) noexcept {
+std::size_t cbc_encrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
+                        uint32_t reg[4]) noexcept {
+    return chained_mode<R, Chain::cbc>(rk, out, in, blocks, reg);
+}
+
+// The two modes whose decryption runs eight blocks at a time, c_-1 being the
+// register: CBC, out_j = D(c_j) ^ c_j-1, and CFB, out_j = E(c_j-1) ^ c_j.
+template <int R, bool Cbc>
+AESNI_TARGET std::size_t feedback_decrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
+                                          uint32_t reg[4]) noexcept {
     AesNiKeys<R> k;
     aesni_load_keys(k, rk);
     __m128i r = load_reg(reg);
     std::size_t left = blocks;
     for (; left >= kWide; left -= kWide, in += 16 * kWide, out += 16 * kWide) {
         __m128i c[kWide], b[kWide];
-        for (int j = 0; j < kWide; ++j) b[j] = c[j] = aesni_load(in + 16 * j);  // read before out is written
-        aesni_decrypt_n(k, b);
-        aesni_store(out, _mm_xor_si128(b[0], r));
-        for (int j = 1; j < kWide; ++j) aesni_store(out + 16 * j, _mm_xor_si128(b[j], c[j - 1]));
+        for (int j = 0; j < kWide; ++j) c[j] = aesni_load(in + 16 * j);  // read before out is written
+        for (int j = 0; j < kWide; ++j) b[j] = Cbc ? c[j] : (j ? c[j - 1] : r);
+        aesni_rounds_n<R, kWide, !Cbc>(k, b);
+        for (int j = 0; j < kWide; ++j)
+            aesni_store(out + 16 * j, _mm_xor_si128(b[j], Cbc ? (j ? c[j - 1] : r) : c[j]));
         r = c[kWide - 1];
     }
     for (; left; --left, in += 16, out += 16) {
         const __m128i c = aesni_load(in);
-        aesni_store(out, _mm_xor_si128(aesni_decrypt(k, c), r));
+        aesni_store(out, Cbc ? _mm_xor_si128(aesni_decrypt(k, c), r) : _mm_xor_si128(aesni_encrypt(k, r), c));
         r = c;
     }
     store_reg(reg, r);
     return blocks;
 }
 
-// CFB: encryption is a chain; decryption takes its keystream from ciphertext
-// already known, so it runs eight blocks at a time.
 template <int R>
-AESNI_TARGET std::size_t cfb(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
-                             uint32_t reg[4], bool encrypt) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
-    __m128i r = load_reg(reg);
-    std::size_t left = blocks;
-    if (encrypt) {
-        const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
-        __m128i s = _mm_xor_si128(r, k.k[0]);
-        for (; left; --left, in += 16, out += 16) {
-            const __m128i t = aesni_middle(k, s);
-            const __m128i p = aesni_load(in);
-            r = _mm_aesenclast_si128(t, _mm_xor_si128(k.k[R], p));
-            aesni_store(out, r);
-            s = _mm_aesenclast_si128(t, _mm_xor_si128(last_first, p));
-        }
-    } else {
-        for (; left >= kWide; left -= kWide, in += 16 * kWide, out += 16 * kWide) {
-            __m128i c[kWide], b[kWide];
-            b[0] = r;
-            for (int j = 0; j < kWide; ++j) c[j] = aesni_load(in + 16 * j);
-            for (int j = 1; j < kWide; ++j) b[j] = c[j - 1];
-            aesni_encrypt_n(k, b);
-            for (int j = 0; j < kWide; ++j) aesni_store(out + 16 * j, _mm_xor_si128(b[j], c[j]));
-            r = c[kWide - 1];
-        }
-        for (; left; --left, in += 16, out += 16) {
-            const __m128i c = aesni_load(in);
-            aesni_store(out, _mm_xor_si128(aesni_encrypt(k, r), c));
-            r = c;
-        }
-    }
-    store_reg(reg, r);
-    return blocks;
+std::size_t cbc_decrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
+                        uint32_t reg[4]) noexcept {
+    return feedback_decrypt<R, true>(rk, out, in, blocks, reg);
+}
+
+// CFB: encryption is a chain; decryption takes its keystream from ciphertext
+// already known, so it runs eight blocks at a time (feedback_decrypt).
+template <int R>
+std::size_t cfb(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks, uint32_t reg[4],
+                bool encrypt) noexcept {
+    return encrypt ? chained_mode<R, Chain::cfb>(rk, out, in, blocks, reg)
+                   : feedback_decrypt<R, false>(rk, out, in, blocks, reg);
 }
 
 template <int R>
-AESNI_TARGET std::size_t ofb(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
-                             uint32_t reg[4]) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
-    const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
-    __m128i r = load_reg(reg), s = _mm_xor_si128(r, k.k[0]);
-    for (std::size_t i = 0; i < blocks; ++i, in += 16, out += 16) {
-        const __m128i t = aesni_middle(k, s);
-        aesni_store(out, _mm_aesenclast_si128(t, _mm_xor_si128(k.k[R], aesni_load(in))));
-        s = _mm_aesenclast_si128(t, last_first);
-        r = _mm_xor_si128(s, k.k[0]);
-    }
-    store_reg(reg, r);
-    return blocks;
+std::size_t ofb(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks, uint32_t reg[4]) noexcept {
+    return chained_mode<R, Chain::ofb>(rk, out, in, blocks, reg);
 }
 
 // The 128-bit counter as two 64-bit halves; a counter block in byte form is
@@ -205,18 +196,9 @@ AESNI_TARGET std::size_t ctr(const uint32_t* rk, uint8_t* out, const uint8_t* in
 
 template <int R>
 AESNI_TARGET void cbc_mac(const uint32_t* rk, uint8_t x[16], const uint8_t* in, std::size_t blocks) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
-    if (blocks == 0) return;
-    const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
-    __m128i s = _mm_xor_si128(_mm_xor_si128(aesni_load(x), aesni_load(in)), k.k[0]), t = s;
-    for (;;) {
-        t = aesni_middle(k, s);
-        if (--blocks == 0) break;
-        in += 16;
-        s = _mm_aesenclast_si128(t, _mm_xor_si128(last_first, aesni_load(in)));
-    }
-    aesni_store(x, _mm_aesenclast_si128(t, k.k[R]));
+    __m128i r = aesni_load(x);
+    chain<R, Chain::mac>(rk, nullptr, in, blocks, r);
+    aesni_store(x, r);
 }
 
 }  // namespace

@@ -51,28 +51,28 @@ AESNI_INLINE void aesni_load_keys(AesNiKeys<R>& keys, const uint32_t* rk) noexce
 }
 
 // N blocks through the cipher at once (the rounds of the blocks interleave,
-// which keeps the processor's AES units busy).
-template <int R, int N>
-AESNI_INLINE void aesni_encrypt_n(const AesNiKeys<R>& keys, __m128i (&b)[N]) noexcept {
+// which keeps the processor's AES units busy): forward, or through the
+// equivalent inverse cipher with a decryption schedule.
+template <int R, int N, bool Forward>
+AESNI_INLINE void aesni_rounds_n(const AesNiKeys<R>& keys, __m128i (&b)[N]) noexcept {
     for (int j = 0; j < N; ++j) b[j] = _mm_xor_si128(b[j], keys.k[0]);
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC unroll 14
 #endif
     for (int r = 1; r < R; ++r)
-        for (int j = 0; j < N; ++j) b[j] = _mm_aesenc_si128(b[j], keys.k[r]);
-    for (int j = 0; j < N; ++j) b[j] = _mm_aesenclast_si128(b[j], keys.k[R]);
+        for (int j = 0; j < N; ++j)
+            b[j] = Forward ? _mm_aesenc_si128(b[j], keys.k[r]) : _mm_aesdec_si128(b[j], keys.k[r]);
+    for (int j = 0; j < N; ++j)
+        b[j] = Forward ? _mm_aesenclast_si128(b[j], keys.k[R]) : _mm_aesdeclast_si128(b[j], keys.k[R]);
 }
 
-// The same through the equivalent inverse cipher (a decryption schedule).
+template <int R, int N>
+AESNI_INLINE void aesni_encrypt_n(const AesNiKeys<R>& keys, __m128i (&b)[N]) noexcept {
+    aesni_rounds_n<R, N, true>(keys, b);
+}
 template <int R, int N>
 AESNI_INLINE void aesni_decrypt_n(const AesNiKeys<R>& keys, __m128i (&b)[N]) noexcept {
-    for (int j = 0; j < N; ++j) b[j] = _mm_xor_si128(b[j], keys.k[0]);
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC unroll 14
-#endif
-    for (int r = 1; r < R; ++r)
-        for (int j = 0; j < N; ++j) b[j] = _mm_aesdec_si128(b[j], keys.k[r]);
-    for (int j = 0; j < N; ++j) b[j] = _mm_aesdeclast_si128(b[j], keys.k[R]);
+    aesni_rounds_n<R, N, false>(keys, b);
 }
 
 template <int R>

@@ -49,39 +49,28 @@ VAES_INLINE void store2(uint8_t* p, __m256i v) noexcept { _mm256_storeu_si256(re
 
 constexpr std::size_t kRun = 2 * kRegs;  // blocks per run
 
-template <int R, bool Encrypt>
-VAES_TARGET std::size_t ecb(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks) noexcept {
+// Runs of sixteen blocks of ECB (either way) or of CBC decryption (Cbc: each
+// block's output added to the block before it, the register before the first).
+template <int R, bool Encrypt, bool Cbc>
+VAES_TARGET std::size_t runs_of_blocks(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
+                                       uint32_t reg[4]) noexcept {
     VaesKeys<R> k;
     vaes_load_keys(k, rk);
     const std::size_t runs = blocks / kRun;
+    __m128i r = Cbc ? aesni_from_words(reg) : _mm_setzero_si128();
     for (std::size_t n = 0; n < runs; ++n, in += 16 * kRun, out += 16 * kRun) {
-        __m256i b[kRegs];
-        for (int j = 0; j < kRegs; ++j) b[j] = load2(in + 32 * j);
+        __m256i b[kRegs], prev[kRegs];
+        for (int j = 0; j < kRegs; ++j) b[j] = load2(in + 32 * j);  // read before out is written
+        if (Cbc) {
+            // The blocks before each pair: the register, then ciphertext.
+            prev[0] = _mm256_inserti128_si256(_mm256_castsi128_si256(r), aesni_load(in), 1);
+            for (int j = 1; j < kRegs; ++j) prev[j] = load2(in + 32 * j - 16);
+            r = _mm256_extracti128_si256(b[kRegs - 1], 1);
+        }
         vaes_rounds<R, Encrypt>(k, b);
-        for (int j = 0; j < kRegs; ++j) store2(out + 32 * j, b[j]);
+        for (int j = 0; j < kRegs; ++j) store2(out + 32 * j, Cbc ? _mm256_xor_si256(b[j], prev[j]) : b[j]);
     }
-    _mm256_zeroupper();
-    return runs * kRun;
-}
-
-template <int R>
-VAES_TARGET std::size_t cbc_decrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
-                                    uint32_t reg[4]) noexcept {
-    VaesKeys<R> k;
-    vaes_load_keys(k, rk);
-    const std::size_t runs = blocks / kRun;
-    __m128i r = aesni_from_words(reg);
-    for (std::size_t n = 0; n < runs; ++n, in += 16 * kRun, out += 16 * kRun) {
-        __m256i c[kRegs], b[kRegs], prev[kRegs];
-        for (int j = 0; j < kRegs; ++j) b[j] = c[j] = load2(in + 32 * j);  // read before out is written
-        // The blocks before each pair: the register, then ciphertext.
-        prev[0] = _mm256_inserti128_si256(_mm256_castsi128_si256(r), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), 1);
-        for (int j = 1; j < kRegs; ++j) prev[j] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32 * j - 16));
-        r = _mm256_extracti128_si256(c[kRegs - 1], 1);
-        vaes_rounds<R, false>(k, b);
-        for (int j = 0; j < kRegs; ++j) store2(out + 32 * j, _mm256_xor_si256(b[j], prev[j]));
-    }
-    aesni_to_words(reg, r);
+    if (Cbc) aesni_to_words(reg, r);
     _mm256_zeroupper();
     return runs * kRun;
 }
@@ -117,14 +106,15 @@ VAES_TARGET std::size_t ctr(const uint32_t* rk, uint8_t* out, const uint8_t* in,
 
 template <int R>
 std::size_t ecb_dir(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks, bool encrypt) noexcept {
-    const std::size_t done = encrypt ? ecb<R, true>(rk, out, in, blocks) : ecb<R, false>(rk, out, in, blocks);
+    const std::size_t done = encrypt ? runs_of_blocks<R, true, false>(rk, out, in, blocks, nullptr)
+                                     : runs_of_blocks<R, false, false>(rk, out, in, blocks, nullptr);
     return done + aes_hw_ecb(rk, R, out + 16 * done, in + 16 * done, blocks - done, encrypt);
 }
 
 template <int R>
 std::size_t cbc_decrypt_all(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
                             uint32_t reg[4]) noexcept {
-    const std::size_t done = cbc_decrypt<R>(rk, out, in, blocks, reg);
+    const std::size_t done = runs_of_blocks<R, false, true>(rk, out, in, blocks, reg);
     return done + aes_hw_cbc_decrypt(rk, R, out + 16 * done, in + 16 * done, blocks - done, reg);
 }
 

@@ -270,33 +270,7 @@ void check_gcm_aead(AesPath path) {
         reveal(ct.data(), ct.size());
         reveal(tag.data(), 16);
     }
-    const Bytes key = pattern(16, 51), nonce = pattern(12, 52);
-    Bytes pt = pattern(300, 53), sealed(316), back(300);
-    secret(key);
-    secret(pt);
-    int32_t n = AEAD_EncryptWithTag(sealed.data(), 316, pt.data(), 300, key.data(), 16, nonce.data(), 12, nullptr, 0,
-                                    AEAD_AES_128_GCM);
-    reveal(&n, sizeof n);
-    reveal(sealed.data(), sealed.size());
-    secret(sealed.data() + 300, 16);
-    n = AEAD_DecryptWithTag(back.data(), 300, sealed.data(), 316, key.data(), 16, nonce.data(), 12, nullptr, 0,
-                            AEAD_AES_128_GCM);
-    reveal(&n, sizeof n);
-    const int32_t h = AEAD_InitKey(key.data(), 16, AEAD_AES_128_GCM);
-    Bytes tag(16);
-    AEAD_SetNonce(h, nonce.data(), 12);
-    AEAD_StartEncrypt(h);
-    AEAD_Update(h, sealed.data(), 100, pt.data(), 100);
-    AEAD_Update(h, sealed.data() + 100, 200, pt.data() + 100, 200);
-    AEAD_FinishEncrypt(h, tag.data(), 16);
-    reveal(sealed.data(), 300);
-    secret(tag);
-    AEAD_SetNonce(h, nonce.data(), 12);
-    AEAD_StartDecrypt(h, tag.data(), 16);
-    AEAD_Update(h, back.data(), 300, sealed.data(), 300);
-    int32_t rc = AEAD_FinishDecrypt(h);
-    reveal(&rc, sizeof rc);
-    AEAD_Destroy(h);
+    run_aead_exports(AEAD_AES_128_GCM, 16);
     std::printf("ct_check: GCM one-shot and stream, AEAD_ AES-128-GCM exports, %s path (key, text and tag secret)\n",
                 aes_path_name(path));
     ++checks_run;
@@ -336,34 +310,41 @@ void check_des_weak_keys() {
     done("DES weak-key test (key secret)");
 }
 
-void check_exports() {
-    // The export layer around the engines: lengths and options are public.
-    const Bytes key = pattern(32, 24), nonce = pattern(12, 25);
-    Bytes pt = pattern(100, 26), sealed(116), back(100);
+// The AEAD_ exports of one algorithm, one-shot and incremental: key, text and
+// received tag secret; lengths and options public.
+void run_aead_exports(int32_t alg, int32_t key_len) {
+    const Bytes key = pattern(static_cast<std::size_t>(key_len), 24), nonce = pattern(12, 25);
+    Bytes pt = pattern(300, 26), sealed(316), back(300);
     secret(key);
     secret(pt);
-    int32_t n = AEAD_EncryptWithTag(sealed.data(), 116, pt.data(), 100, key.data(), 32, nonce.data(), 12, nullptr, 0,
-                                    AEAD_CHACHA20_POLY1305);
+    int32_t n = AEAD_EncryptWithTag(sealed.data(), 316, pt.data(), 300, key.data(), key_len, nonce.data(), 12,
+                                    nullptr, 0, alg);
     reveal(&n, sizeof n);
     reveal(sealed.data(), sealed.size());
-    secret(sealed.data() + 100, 16);
-    n = AEAD_DecryptWithTag(back.data(), 100, sealed.data(), 116, key.data(), 32, nonce.data(), 12, nullptr, 0,
-                            AEAD_CHACHA20_POLY1305);
+    secret(sealed.data() + 300, 16);
+    n = AEAD_DecryptWithTag(back.data(), 300, sealed.data(), 316, key.data(), key_len, nonce.data(), 12, nullptr, 0,
+                            alg);
     reveal(&n, sizeof n);
-    const int32_t h = AEAD_InitKey(key.data(), 32, AEAD_CHACHA20_POLY1305);
+    const int32_t h = AEAD_InitKey(key.data(), key_len, alg);
     Bytes tag(16);
     AEAD_SetNonce(h, nonce.data(), 12);
     AEAD_StartEncrypt(h);
     AEAD_Update(h, sealed.data(), 100, pt.data(), 100);
+    AEAD_Update(h, sealed.data() + 100, 200, pt.data() + 100, 200);
     AEAD_FinishEncrypt(h, tag.data(), 16);
-    reveal(sealed.data(), 100);
+    reveal(sealed.data(), 300);
     secret(tag);
     AEAD_SetNonce(h, nonce.data(), 12);
     AEAD_StartDecrypt(h, tag.data(), 16);
-    AEAD_Update(h, back.data(), 100, sealed.data(), 100);
+    AEAD_Update(h, back.data(), 300, sealed.data(), 300);
     int32_t rc = AEAD_FinishDecrypt(h);
     reveal(&rc, sizeof rc);
     AEAD_Destroy(h);
+}
+
+void check_exports() {
+    // The export layer around the engines: lengths and options are public.
+    run_aead_exports(AEAD_CHACHA20_POLY1305, 32);
     done("AEAD_ exports, one-shot and incremental ChaCha20-Poly1305 (key, text and tag secret)");
 }
 
