@@ -50,7 +50,11 @@ uint32_t ctr32_narrow(const uint32_t* rk, const uint8_t* fixed, uint32_t counter
 template <int R>
 VAES_TARGET uint32_t ctr32_256(const uint32_t* rk, const uint8_t* fixed, uint32_t counter, uint8_t* out,
                                const uint8_t* in, std::size_t n) noexcept {
-    __m256i k[R + 1];
+    struct Keys {  // key material, wiped when it goes out of scope
+        __m256i k[R + 1];
+        ~Keys() { secure_wipe(k, sizeof k); }
+    } keys;
+    __m256i* k = keys.k;
     for (int i = 0; i <= R; ++i) k[i] = _mm256_broadcastsi128_si256(aesni_from_words(rk + 4 * i));
     const __m256i swap = _mm256_broadcastsi128_si256(swap_counter());
     const __m128i c0 = _mm_insert_epi32(_mm_shuffle_epi8(aesni_load(fixed), swap_counter()), static_cast<int>(counter), 3);

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/wipe.h"
+
 #define AESNI_TARGET __attribute__((target("aes,pclmul,ssse3,sse4.1")))
 #define AESNI_INLINE inline __attribute__((always_inline, target("aes,pclmul,ssse3,sse4.1")))
 
@@ -39,10 +41,15 @@ AESNI_INLINE void aesni_to_words(uint32_t* w, __m128i v) noexcept {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(w), _mm_shuffle_epi8(v, aesni_swap_words()));
 }
 
-// The R + 1 round keys of a schedule in word form.
+// The R + 1 round keys of a schedule in byte form: a copy of key material on
+// the stack, wiped when it goes out of scope.
 template <int R>
 struct AesNiKeys {
     __m128i k[R + 1];
+    AesNiKeys() = default;
+    AesNiKeys(const AesNiKeys&) = delete;
+    AesNiKeys& operator=(const AesNiKeys&) = delete;
+    ~AesNiKeys() { secure_wipe(k, sizeof k); }
 };
 
 template <int R>

@@ -19,9 +19,15 @@ namespace {
 
 constexpr int kRegs = 8;  // 256-bit registers of blocks in flight: sixteen blocks
 
+// The round keys in both halves of 256-bit registers (key material, wiped
+// when it goes out of scope).
 template <int R>
 struct VaesKeys {
     __m256i k[R + 1];
+    VaesKeys() = default;
+    VaesKeys(const VaesKeys&) = delete;
+    VaesKeys& operator=(const VaesKeys&) = delete;
+    ~VaesKeys() { secure_wipe(k, sizeof k); }
 };
 
 template <int R>
