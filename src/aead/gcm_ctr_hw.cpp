@@ -79,10 +79,11 @@ VAES_TARGET uint32_t ctr32_256(const uint32_t* rk, const uint8_t* fixed, uint32_
     return ctr32_128<R>(rk, fixed, counter + static_cast<uint32_t>(done), out, in, n - done);
 }
 
+// Fewer than sixteen blocks go to the 128-bit form straight away.
 template <int R>
 uint32_t ctr32_wide(const uint32_t* rk, const uint8_t* fixed, uint32_t counter, uint8_t* out, const uint8_t* in,
                     std::size_t n) noexcept {
-    return ctr32_256<R>(rk, fixed, counter, out, in, n);
+    return n < 16 ? ctr32_128<R>(rk, fixed, counter, out, in, n) : ctr32_256<R>(rk, fixed, counter, out, in, n);
 }
 #endif
 

@@ -84,8 +84,12 @@ CLMUL_TARGET void blocks_128(const GhashPowers* p, GhashWords* y, const uint8_t*
         for (int j = 1; j < 8; ++j) add(w, mul(load_block(data + 16 * j), load_power(p, kGhashPowers - 8 + j)));
         acc = reduce(w);
     }
-    const __m128i h = load_power(p, kGhashPowers - 1);
-    for (; n; --n, data += 16) acc = gf_mul(_mm_xor_si128(acc, load_block(data)), h);
+    if (n != 0) {  // the last 1 to 7 blocks, by H^n down to H, one reduction
+        Wide w = mul(_mm_xor_si128(acc, load_block(data)), load_power(p, kGhashPowers - static_cast<int>(n)));
+        for (std::size_t j = 1; j < n; ++j)
+            add(w, mul(load_block(data + 16 * j), load_power(p, kGhashPowers - static_cast<int>(n - j))));
+        acc = reduce(w);
+    }
     store_y(y, acc);
 }
 

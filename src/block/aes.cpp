@@ -14,6 +14,7 @@
 
 #include "block/aes_core.h"
 #include "block/aes_hw.h"
+#include "block/aes_key_schedule.h"
 #include "block/cipher_modes.h"
 #include "core/cpu.h"
 #include "core/wipe.h"
@@ -28,52 +29,14 @@ inline uint32_t sub_word(uint32_t w) noexcept {
     return aes_word(sb[w >> 24], sb[(w >> 16) & 0xFF], sb[(w >> 8) & 0xFF], sb[w & 0xFF]);
 }
 
-constexpr uint32_t kRcon[10] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80, 0x1B, 0x36};
-
-// Key expansion (FIPS 197 section 5.2), one loop per key length so that the
-// position of each word inside its group of nk words is fixed. SubWord is
-// the table's or the processor's.
-template <uint32_t (*sub_word)(uint32_t) noexcept>
-uint32_t expand_key(uint32_t* rk, const uint8_t* key, int key_len) noexcept {
-    const int nk = key_len / 4;
-    for (int i = 0; i < nk; ++i) rk[i] = load_be32(key + 4 * i);
-    if (nk == 4) {
-        for (int r = 0; r < 10; ++r, rk += 4) {
-            rk[4] = rk[0] ^ sub_word(rotl32(rk[3], 8)) ^ (kRcon[r] << 24);
-            rk[5] = rk[1] ^ rk[4];
-            rk[6] = rk[2] ^ rk[5];
-            rk[7] = rk[3] ^ rk[6];
-        }
-        return 10;
-    }
-    if (nk == 6) {  // 52 words: eight groups, the last one four words long
-        for (int r = 0;; ++r, rk += 6) {
-            rk[6] = rk[0] ^ sub_word(rotl32(rk[5], 8)) ^ (kRcon[r] << 24);
-            rk[7] = rk[1] ^ rk[6];
-            rk[8] = rk[2] ^ rk[7];
-            rk[9] = rk[3] ^ rk[8];
-            if (r == 7) return 12;
-            rk[10] = rk[4] ^ rk[9];
-            rk[11] = rk[5] ^ rk[10];
-        }
-    }
-    for (int r = 0;; ++r, rk += 8) {  // 60 words: seven groups, the last one four words long
-        rk[8] = rk[0] ^ sub_word(rotl32(rk[7], 8)) ^ (kRcon[r] << 24);
-        rk[9] = rk[1] ^ rk[8];
-        rk[10] = rk[2] ^ rk[9];
-        rk[11] = rk[3] ^ rk[10];
-        if (r == 6) return 14;
-        rk[12] = rk[4] ^ sub_word(rk[11]);
-        rk[13] = rk[5] ^ rk[12];
-        rk[14] = rk[6] ^ rk[13];
-        rk[15] = rk[7] ^ rk[14];
-    }
-}
+struct TableSubWord {
+    uint32_t operator()(uint32_t w) const noexcept { return sub_word(w); }
+};
 
 }  // namespace
 
 uint32_t aes_expand_key(uint32_t* rk, const uint8_t* key, int key_len) noexcept {
-    return use_hw() ? expand_key<aes_hw_sub_word>(rk, key, key_len) : expand_key<sub_word>(rk, key, key_len);
+    return use_hw() ? aes_hw_expand_key(rk, key, key_len) : aes_expand_words(rk, key, key_len, TableSubWord{});
 }
 
 namespace {

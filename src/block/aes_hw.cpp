@@ -4,6 +4,7 @@
 #include "block/aes_hw.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include "block/aes_key_schedule.h"
 #include "block/aes_ni.h"
 
 namespace {
@@ -203,10 +204,18 @@ AESNI_TARGET void cbc_mac(const uint32_t* rk, uint8_t x[16], const uint8_t* in, 
 
 }  // namespace
 
-AESNI_TARGET uint32_t aes_hw_sub_word(uint32_t w) noexcept {
-    // AESKEYGENASSIST puts SubWord of its second word into its first.
-    const __m128i v = _mm_aeskeygenassist_si128(_mm_set1_epi32(static_cast<int>(w)), 0);
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(v));
+namespace {
+struct SubWordNi {
+    AESNI_TARGET uint32_t operator()(uint32_t w) const noexcept {
+        // AESKEYGENASSIST puts SubWord of its second word into its first.
+        const __m128i v = _mm_aeskeygenassist_si128(_mm_set1_epi32(static_cast<int>(w)), 0);
+        return static_cast<uint32_t>(_mm_cvtsi128_si32(v));
+    }
+};
+}  // namespace
+
+AESNI_TARGET uint32_t aes_hw_expand_key(uint32_t* rk, const uint8_t* key, int key_len) noexcept {
+    return aes_expand_words(rk, key, key_len, SubWordNi{});
 }
 
 AESNI_TARGET void aes_hw_inv_mix_keys(uint32_t* rk, uint32_t rounds) noexcept {
@@ -264,7 +273,7 @@ void aes_hw_cbc_mac(const uint32_t* rk, uint32_t rounds, uint8_t x[16], const ui
 
 #else  // no AES instructions on this processor family: never chosen
 
-uint32_t aes_hw_sub_word(uint32_t w) noexcept { return w; }
+uint32_t aes_hw_expand_key(uint32_t*, const uint8_t*, int) noexcept { return 0; }
 void aes_hw_inv_mix_keys(uint32_t*, uint32_t) noexcept {}
 void aes_hw_forward_words(const uint32_t*, uint32_t, uint32_t*) noexcept {}
 void aes_hw_inverse_words(const uint32_t*, uint32_t, uint32_t*) noexcept {}

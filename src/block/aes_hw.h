@@ -12,8 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// SubWord of the key expansion (the S-box on each byte of w).
-uint32_t aes_hw_sub_word(uint32_t w) noexcept;
+// The encryption key schedule of a 16-, 24- or 32-byte key (the word form,
+// as aes_expand_key makes it), SubWord on AESKEYGENASSIST; returns the
+// number of rounds.
+uint32_t aes_hw_expand_key(uint32_t* rk, const uint8_t* key, int key_len) noexcept;
 // InvMixColumns on the round keys 1 to rounds - 1 of a reversed encryption
 // schedule: the last step of the decryption schedule.
 void aes_hw_inv_mix_keys(uint32_t* rk, uint32_t rounds) noexcept;
