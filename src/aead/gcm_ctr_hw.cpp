@@ -9,6 +9,9 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include "block/aes_ni.h"
+#if defined(TESSALIB_WIDE_VECTORS)
+#include "block/aes_vaes.h"
+#endif
 
 namespace {
 
@@ -20,8 +23,7 @@ AESNI_INLINE __m128i swap_counter() noexcept {
 template <int R>
 AESNI_TARGET uint32_t ctr32_128(const uint32_t* rk, const uint8_t* fixed, uint32_t counter, uint8_t* out,
                                 const uint8_t* in, std::size_t n) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     const __m128i swap = swap_counter();
     __m128i c = _mm_insert_epi32(_mm_shuffle_epi8(aesni_load(fixed), swap), static_cast<int>(counter), 3);
     for (; n >= 8; n -= 8, in += 128, out += 128) {
@@ -45,17 +47,10 @@ uint32_t ctr32_narrow(const uint32_t* rk, const uint8_t* fixed, uint32_t counter
 }
 
 #if defined(TESSALIB_WIDE_VECTORS)
-#define VAES_TARGET __attribute__((target("vaes,avx2,aes,pclmul,ssse3,sse4.1")))
-
 template <int R>
 VAES_TARGET uint32_t ctr32_256(const uint32_t* rk, const uint8_t* fixed, uint32_t counter, uint8_t* out,
                                const uint8_t* in, std::size_t n) noexcept {
-    struct Keys {  // key material, wiped when it goes out of scope
-        __m256i k[R + 1];
-        ~Keys() { secure_wipe(k, sizeof k); }
-    } keys;
-    __m256i* k = keys.k;
-    for (int i = 0; i <= R; ++i) k[i] = _mm256_broadcastsi128_si256(aesni_from_words(rk + 4 * i));
+    const VaesKeys<R> k(rk);
     const __m256i swap = _mm256_broadcastsi128_si256(swap_counter());
     const __m128i c0 = _mm_insert_epi32(_mm_shuffle_epi8(aesni_load(fixed), swap_counter()), static_cast<int>(counter), 3);
     // Lanes hold counters c and c + 1.
@@ -66,14 +61,10 @@ VAES_TARGET uint32_t ctr32_256(const uint32_t* rk, const uint8_t* fixed, uint32_
         for (int j = 0; j < 8; ++j)
             b[j] = _mm256_shuffle_epi8(_mm256_add_epi32(c, _mm256_set_epi32(2 * j, 0, 0, 0, 2 * j, 0, 0, 0)), swap);
         c = _mm256_add_epi32(c, _mm256_set_epi32(16, 0, 0, 0, 16, 0, 0, 0));
-        for (int j = 0; j < 8; ++j) b[j] = _mm256_xor_si256(b[j], k[0]);
-        for (int r = 1; r < R; ++r)
-            for (int j = 0; j < 8; ++j) b[j] = _mm256_aesenc_epi128(b[j], k[r]);
-        for (int j = 0; j < 8; ++j) {
-            b[j] = _mm256_aesenclast_epi128(b[j], k[R]);
+        vaes_rounds<R, true>(k, b);
+        for (int j = 0; j < 8; ++j)
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * j),
                                 _mm256_xor_si256(b[j], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32 * j))));
-        }
     }
     _mm256_zeroupper();
     return ctr32_128<R>(rk, fixed, counter + static_cast<uint32_t>(done), out, in, n - done);

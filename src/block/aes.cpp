@@ -118,13 +118,16 @@ struct AesHwCipher : BlockCipher<4> {
         if constexpr (R != 0) aes_hw_inverse_words(rk, R, b);
     }
     std::size_t ecb_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, bool encrypt) const noexcept {
-        return wide ? aes_vaes_ecb(rk, R, out, in, blocks, encrypt) : aes_hw_ecb(rk, R, out, in, blocks, encrypt);
+        return wide ? aes_vaes_blocks(encrypt ? VaesMode::ecb_encrypt : VaesMode::ecb_decrypt, rk, R, out, in,
+                                      blocks, nullptr)
+                    : aes_hw_ecb(rk, R, out, in, blocks, encrypt);
     }
     std::size_t cbc_encrypt_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r) const noexcept {
         return aes_hw_cbc_encrypt(rk, R, out, in, blocks, r);
     }
     std::size_t cbc_decrypt_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r) const noexcept {
-        return wide ? aes_vaes_cbc_decrypt(rk, R, out, in, blocks, r) : aes_hw_cbc_decrypt(rk, R, out, in, blocks, r);
+        return wide ? aes_vaes_blocks(VaesMode::cbc_decrypt, rk, R, out, in, blocks, r)
+                    : aes_hw_cbc_decrypt(rk, R, out, in, blocks, r);
     }
     std::size_t cfb_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r, bool encrypt) const noexcept {
         return aes_hw_cfb(rk, R, out, in, blocks, r, encrypt);
@@ -133,7 +136,7 @@ struct AesHwCipher : BlockCipher<4> {
         return aes_hw_ofb(rk, R, out, in, blocks, r);
     }
     std::size_t ctr_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r) const noexcept {
-        return wide ? aes_vaes_ctr(rk, R, out, in, blocks, r) : aes_hw_ctr(rk, R, out, in, blocks, r);
+        return wide ? aes_vaes_blocks(VaesMode::ctr, rk, R, out, in, blocks, r) : aes_hw_ctr(rk, R, out, in, blocks, r);
     }
 };
 

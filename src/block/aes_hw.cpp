@@ -16,36 +16,31 @@ AESNI_INLINE void store_reg(uint32_t reg[4], __m128i v) noexcept { aesni_to_word
 
 template <int R>
 AESNI_TARGET void forward_words(const uint32_t* rk, uint32_t b[4]) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     store_reg(b, aesni_encrypt(k, load_reg(b)));
 }
 
 template <int R>
 AESNI_TARGET void inverse_words(const uint32_t* rk, uint32_t b[4]) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     store_reg(b, aesni_decrypt(k, load_reg(b)));
 }
 
 template <int R>
 AESNI_TARGET void encrypt_block(const uint32_t* rk, uint8_t* out, const uint8_t* in) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     aesni_store(out, aesni_encrypt(k, aesni_load(in)));
 }
 
 template <int R>
 AESNI_TARGET void decrypt_block(const uint32_t* rk, uint8_t* out, const uint8_t* in) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     aesni_store(out, aesni_decrypt(k, aesni_load(in)));
 }
 
 template <int R, bool Encrypt>
 AESNI_TARGET std::size_t ecb(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     std::size_t left = blocks;
     for (; left >= kWide; left -= kWide, in += 16 * kWide, out += 16 * kWide) {
         __m128i b[kWide];
@@ -72,8 +67,7 @@ enum class Chain { cbc, cfb, ofb, mac };
 template <int R, Chain M>
 AESNI_TARGET void chain(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks, __m128i& r) noexcept {
     if (blocks == 0) return;
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     constexpr bool kTakesNext = M == Chain::cbc || M == Chain::mac;  // the next input is register ^ block
     const __m128i last_first = _mm_xor_si128(k.k[R], k.k[0]);
     __m128i s = _mm_xor_si128(r, k.k[0]);
@@ -111,8 +105,7 @@ std::size_t cbc_encrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std
 template <int R, bool Cbc>
 AESNI_TARGET std::size_t feedback_decrypt(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
                                           uint32_t reg[4]) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
+    const AesNiKeys<R> k(rk);
     __m128i r = load_reg(reg);
     std::size_t left = blocks;
     for (; left >= kWide; left -= kWide, in += 16 * kWide, out += 16 * kWide) {
@@ -163,9 +156,9 @@ AESNI_INLINE __m128i counter_block(uint64_t hi, uint64_t lo) noexcept {
 template <int R>
 AESNI_TARGET std::size_t ctr(const uint32_t* rk, uint8_t* out, const uint8_t* in, std::size_t blocks,
                              uint32_t reg[4]) noexcept {
-    AesNiKeys<R> k;
-    aesni_load_keys(k, rk);
-    uint64_t hi = (uint64_t{reg[0]} << 32) | reg[1], lo = (uint64_t{reg[2]} << 32) | reg[3];
+    const AesNiKeys<R> k(rk);
+    uint64_t hi, lo;
+    counter_load(reg, hi, lo);
     std::size_t left = blocks;
     while (left >= kWide) {
         __m128i b[kWide];
@@ -190,8 +183,7 @@ AESNI_TARGET std::size_t ctr(const uint32_t* rk, uint8_t* out, const uint8_t* in
         aesni_store(out, _mm_xor_si128(aesni_encrypt(k, counter_block(hi, lo)), aesni_load(in)));
         hi += ++lo == 0 ? 1 : 0;
     }
-    reg[0] = static_cast<uint32_t>(hi >> 32), reg[1] = static_cast<uint32_t>(hi);
-    reg[2] = static_cast<uint32_t>(lo >> 32), reg[3] = static_cast<uint32_t>(lo);
+    counter_store(reg, hi, lo);
     return blocks;
 }
 

@@ -46,11 +46,10 @@ std::size_t aes_hw_ctr(const uint32_t* rk, uint32_t rounds, uint8_t* out, const 
 void aes_hw_cbc_mac(const uint32_t* rk, uint32_t rounds, uint8_t x[16], const uint8_t* in,
                     std::size_t blocks) noexcept;
 
-// The 256-bit (VAES) forms of the parallel modes, for AesPath::vaes (in a
-// build with the 256-bit paths, core/cpu.h).
-std::size_t aes_vaes_ecb(const uint32_t* rk, uint32_t rounds, uint8_t* out, const uint8_t* in, std::size_t blocks,
-                         bool encrypt) noexcept;
-std::size_t aes_vaes_cbc_decrypt(const uint32_t* rk, uint32_t rounds, uint8_t* out, const uint8_t* in,
-                                 std::size_t blocks, uint32_t reg[4]) noexcept;
-std::size_t aes_vaes_ctr(const uint32_t* rk, uint32_t rounds, uint8_t* out, const uint8_t* in, std::size_t blocks,
-                         uint32_t reg[4]) noexcept;
+// The parallel modes with VAES on 256-bit registers, for AesPath::vaes (in a
+// build with the 256-bit paths, core/cpu.h; elsewhere the 128-bit forms do
+// it all): every one of `blocks`, as the functions above; reg is unused in
+// ECB.
+enum class VaesMode { ecb_encrypt, ecb_decrypt, cbc_decrypt, ctr };
+std::size_t aes_vaes_blocks(VaesMode mode, const uint32_t* rk, uint32_t rounds, uint8_t* out, const uint8_t* in,
+                            std::size_t blocks, uint32_t reg[4]) noexcept;

@@ -41,21 +41,24 @@ AESNI_INLINE void aesni_to_words(uint32_t* w, __m128i v) noexcept {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(w), _mm_shuffle_epi8(v, aesni_swap_words()));
 }
 
-// The R + 1 round keys of a schedule in byte form: a copy of key material on
-// the stack, wiped when it goes out of scope.
-template <int R>
-struct AesNiKeys {
-    __m128i k[R + 1];
-    AesNiKeys() = default;
-    AesNiKeys(const AesNiKeys&) = delete;
-    AesNiKeys& operator=(const AesNiKeys&) = delete;
-    ~AesNiKeys() { secure_wipe(k, sizeof k); }
+// The base of a stack copy of round keys (key material): wipes the whole
+// object when it goes out of scope.
+template <typename Keys>
+struct WipedKeys {
+    WipedKeys() = default;
+    WipedKeys(const WipedKeys&) = delete;
+    WipedKeys& operator=(const WipedKeys&) = delete;
+    ~WipedKeys() { secure_wipe(static_cast<Keys*>(this), sizeof(Keys)); }
 };
 
+// The R + 1 round keys of a schedule (word form) in byte form.
 template <int R>
-AESNI_INLINE void aesni_load_keys(AesNiKeys<R>& keys, const uint32_t* rk) noexcept {
-    for (int i = 0; i <= R; ++i) keys.k[i] = aesni_from_words(rk + 4 * i);
-}
+struct AesNiKeys : WipedKeys<AesNiKeys<R>> {
+    __m128i k[R + 1];
+    AESNI_INLINE explicit AesNiKeys(const uint32_t* rk) noexcept {
+        for (int i = 0; i <= R; ++i) k[i] = aesni_from_words(rk + 4 * i);
+    }
+};
 
 // N blocks through the cipher at once (the rounds of the blocks interleave,
 // which keeps the processor's AES units busy): forward, or through the
@@ -104,6 +107,17 @@ template <int R>
 AESNI_INLINE __m128i aesni_middle(const AesNiKeys<R>& keys, __m128i s) noexcept {
     for (int r = 1; r < R; ++r) s = _mm_aesenc_si128(s, keys.k[r]);
     return s;
+}
+
+// CTR's register (four words, a big-endian 128-bit counter) as two 64-bit
+// halves, and back.
+inline void counter_load(const uint32_t reg[4], uint64_t& hi, uint64_t& lo) noexcept {
+    hi = (uint64_t{reg[0]} << 32) | reg[1];
+    lo = (uint64_t{reg[2]} << 32) | reg[3];
+}
+inline void counter_store(uint32_t reg[4], uint64_t hi, uint64_t lo) noexcept {
+    reg[0] = static_cast<uint32_t>(hi >> 32), reg[1] = static_cast<uint32_t>(hi);
+    reg[2] = static_cast<uint32_t>(lo >> 32), reg[3] = static_cast<uint32_t>(lo);
 }
 
 // The instance of a template for the round count of a schedule: R is 10, 12
