@@ -169,6 +169,38 @@ void check_ascon() {
     }
 }
 
+// The AEAD_ exports of one algorithm, one-shot and incremental: key, text and
+// received tag secret; lengths and options public.
+void run_aead_exports(int32_t alg, int32_t key_len) {
+    const Bytes key = pattern(static_cast<std::size_t>(key_len), 24), nonce = pattern(12, 25);
+    Bytes pt = pattern(300, 26), sealed(316), back(300);
+    secret(key);
+    secret(pt);
+    int32_t n = AEAD_EncryptWithTag(sealed.data(), 316, pt.data(), 300, key.data(), key_len, nonce.data(), 12,
+                                    nullptr, 0, alg);
+    reveal(&n, sizeof n);
+    reveal(sealed.data(), sealed.size());
+    secret(sealed.data() + 300, 16);
+    n = AEAD_DecryptWithTag(back.data(), 300, sealed.data(), 316, key.data(), key_len, nonce.data(), 12, nullptr, 0,
+                            alg);
+    reveal(&n, sizeof n);
+    const int32_t h = AEAD_InitKey(key.data(), key_len, alg);
+    Bytes tag(16);
+    AEAD_SetNonce(h, nonce.data(), 12);
+    AEAD_StartEncrypt(h);
+    AEAD_Update(h, sealed.data(), 100, pt.data(), 100);
+    AEAD_Update(h, sealed.data() + 100, 200, pt.data() + 100, 200);
+    AEAD_FinishEncrypt(h, tag.data(), 16);
+    reveal(sealed.data(), 300);
+    secret(tag);
+    AEAD_SetNonce(h, nonce.data(), 12);
+    AEAD_StartDecrypt(h, tag.data(), 16);
+    AEAD_Update(h, back.data(), 300, sealed.data(), 300);
+    int32_t rc = AEAD_FinishDecrypt(h);
+    reveal(&rc, sizeof rc);
+    AEAD_Destroy(h);
+}
+
 // The hardware paths of the AES engine this processor (as valgrind shows it)
 // offers; each check below runs once per path, held to it.
 std::vector<AesPath> aes_hardware_paths() {
@@ -308,38 +340,6 @@ void check_des_weak_keys() {
         reveal(&rc, sizeof rc);
     }
     done("DES weak-key test (key secret)");
-}
-
-// The AEAD_ exports of one algorithm, one-shot and incremental: key, text and
-// received tag secret; lengths and options public.
-void run_aead_exports(int32_t alg, int32_t key_len) {
-    const Bytes key = pattern(static_cast<std::size_t>(key_len), 24), nonce = pattern(12, 25);
-    Bytes pt = pattern(300, 26), sealed(316), back(300);
-    secret(key);
-    secret(pt);
-    int32_t n = AEAD_EncryptWithTag(sealed.data(), 316, pt.data(), 300, key.data(), key_len, nonce.data(), 12,
-                                    nullptr, 0, alg);
-    reveal(&n, sizeof n);
-    reveal(sealed.data(), sealed.size());
-    secret(sealed.data() + 300, 16);
-    n = AEAD_DecryptWithTag(back.data(), 300, sealed.data(), 316, key.data(), key_len, nonce.data(), 12, nullptr, 0,
-                            alg);
-    reveal(&n, sizeof n);
-    const int32_t h = AEAD_InitKey(key.data(), key_len, alg);
-    Bytes tag(16);
-    AEAD_SetNonce(h, nonce.data(), 12);
-    AEAD_StartEncrypt(h);
-    AEAD_Update(h, sealed.data(), 100, pt.data(), 100);
-    AEAD_Update(h, sealed.data() + 100, 200, pt.data() + 100, 200);
-    AEAD_FinishEncrypt(h, tag.data(), 16);
-    reveal(sealed.data(), 300);
-    secret(tag);
-    AEAD_SetNonce(h, nonce.data(), 12);
-    AEAD_StartDecrypt(h, tag.data(), 16);
-    AEAD_Update(h, back.data(), 300, sealed.data(), 300);
-    int32_t rc = AEAD_FinishDecrypt(h);
-    reveal(&rc, sizeof rc);
-    AEAD_Destroy(h);
 }
 
 void check_exports() {
