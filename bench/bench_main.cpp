@@ -15,6 +15,11 @@
 //   tessalib_bench --clock                   the machine's clocks (JSON)
 //   tessalib_bench --rss CASE ARG [PATH]     peak memory of one case (JSON)
 //   tessalib_bench --verify                  every row's output against OpenSSL's
+//
+// tessalib_bench_tables is the same program on the internal static library
+// with the AES engine held to its table path (the path of processors without
+// AES instructions, cpu_limit_aes_path): it runs only the library's AES rows,
+// named <row>-tables, so that the table path's own speed stays measured.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -25,10 +30,33 @@
 #include "probes.h"
 #include "rows.h"
 
+#if defined(TESSALIB_BENCH_TABLES)
+#include "core/cpu.h"
+#endif
+
 namespace {
 
 using bench::Op;
 using bench::OpFactory;
+
+#if defined(TESSALIB_BENCH_TABLES)
+constexpr bool kTables = true;
+const char* const kRowSuffix = "-tables";
+#else
+constexpr bool kTables = false;
+const char* const kRowSuffix = "";
+#endif
+
+// The rows the table build runs: those on the AES engine.
+bool on_aes(const char* row) {
+    return std::strncmp(row, "AES-", 4) == 0 || std::strncmp(row, "CMAC-AES", 8) == 0 ||
+           std::strncmp(row, "GCM_", 4) == 0;
+}
+
+// Whether a benchmark of this implementation and row is registered.
+bool wanted(const char* impl, const char* row) {
+    return !kTables || (std::strcmp(impl, "ours") == 0 && on_aes(row));
+}
 
 struct Buffers {
     explicit Buffers(std::size_t len)
@@ -76,8 +104,9 @@ void register_throughput() {
         for (std::size_t len : bench::message_sizes()) {
             for (const char* impl : {"ours", "openssl"}) {
                 const OpFactory factory = std::strcmp(impl, "ours") == 0 ? row.ours : row.openssl;
-                if (!factory) continue;
-                const std::string name = std::string("tput/") + impl + "/" + row.name + "/" + std::to_string(len);
+                if (!factory || !wanted(impl, row.name)) continue;
+                const std::string name =
+                    std::string("tput/") + impl + "/" + row.name + kRowSuffix + "/" + std::to_string(len);
                 benchmark::RegisterBenchmark(name.c_str(), [factory, len](benchmark::State& state) {
                     uint64_t ticks = 0;
                     if (!run_loop(state, factory(), len, ticks)) return;
@@ -94,8 +123,8 @@ void register_calls(const char* group, const std::vector<bench::CallRow>& rows, 
     for (const bench::CallRow& row : rows) {
         for (const char* impl : {"ours", "openssl"}) {
             const OpFactory factory = std::strcmp(impl, "ours") == 0 ? row.ours : row.openssl;
-            if (!factory) continue;
-            const std::string name = std::string(group) + "/" + impl + "/" + row.name;
+            if (!factory || !wanted(impl, row.name)) continue;
+            const std::string name = std::string(group) + "/" + impl + "/" + row.name + kRowSuffix;
             const std::size_t len = row.len;
             benchmark::RegisterBenchmark(name.c_str(),
                                          [factory, len](benchmark::State& state) {
@@ -145,6 +174,18 @@ int main(int argc, char** argv) {
     // baseline is the library's own.
     if (argc >= 2 && std::strcmp(argv[1], "--rss") == 0) return bench::run_rss_case(argc - 2, argv + 2);
     if (argc >= 2 && std::strcmp(argv[1], "--clock") == 0) return bench::run_clock_probe();
+    if (kTables) {
+#if defined(TESSALIB_BENCH_TABLES)
+        cpu_limit_aes_path(AesPath::tables);
+#endif
+        register_throughput();
+        register_calls("tiny", bench::tiny_rows(), benchmark::kNanosecond);
+        benchmark::Initialize(&argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        return 0;
+    }
     if (!bench::load_openssl_providers()) {
         std::fprintf(stderr, "tessalib_bench: cannot load OpenSSL's default and legacy providers\n");
         return 2;

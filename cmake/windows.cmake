@@ -28,6 +28,17 @@ function(tessalib_windows_static_setup)
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL tessalib_windows_static_setup)
 
+# --- 256-bit vector code ---------------------------------------------------
+# GCC for 64-bit Windows keeps the stack aligned to 16 bytes only, yet spills
+# 256-bit values with aligned moves, which fault on a stack slot that is not
+# 32-byte aligned. The assembler writes every vector move in its unaligned
+# form instead (as fast on aligned data), so no spill can fault, and the
+# 256-bit paths (AES and GHASH on VAES/VPCLMULQDQ, Poly1305 on AVX2) are
+# built for Windows too: TESSALIB_WIDE_VECTORS in src/core/cpu.h.
+# scripts/test-windows.sh checks the DLL for aligned 256-bit moves.
+target_compile_options(tessalib_obj PRIVATE -Wa,-muse-unaligned-vector-move)
+target_compile_definitions(tessalib_obj PRIVATE TESSALIB_UNALIGNED_VECTOR_MOVES=1)
+
 # --- Resources (the DLL only) --------------------------------------------
 enable_language(RC)
 

@@ -1,5 +1,5 @@
-// AES-GCM on the counter mode of aead/gcm_ctr.h and the GHASH table of
-// aead/ghash.h.
+// AES-GCM on the counter mode of aead/gcm_ctr.h and the GHASH of
+// aead/ghash.h, both on the path chosen when the key is set up.
 #include "aead/gcm.h"
 
 #include <cstring>
@@ -71,11 +71,12 @@ void finish_tag(const GcmKey* key, GhashStream* mac, const uint8_t mask[16], uin
 }  // namespace
 
 void gcm_key_setup(GcmKey* key, const uint8_t* raw, std::size_t raw_len) noexcept {
-    gcm_aes_setup(&key->aes, raw, raw_len);
+    const AesPath path = cpu_aes_path();
+    gcm_aes_setup(&key->aes, raw, raw_len, path);
     key->key_bits = static_cast<uint32_t>(raw_len * 8);
     uint8_t h[16] = {0};
     gcm_aes_block(&key->aes, h, h);
-    ghash_table_init(&key->ghash, h);
+    ghash_key_init(&key->ghash, h, path);
     secure_wipe_obj(h);
 }
 

@@ -15,11 +15,13 @@ constexpr std::size_t kGcmTagLen = 16;
 constexpr uint64_t kGcmMaxText = (uint64_t{1} << 36) - 32;
 
 // The key block: the AES encryption key schedule, the key size and the GHASH
-// table of H = AES_K(0^128). About 4.3 KiB, all of it key material.
+// key of H = AES_K(0^128) (the 4 KiB table, or the powers of H on the
+// hardware path), both for the path chosen at set-up. About 4.3 KiB, all of
+// it key material.
 struct GcmKey {
     GcmAesKey aes;
     uint32_t key_bits;  // 128, 192 or 256
-    GhashTable ghash;
+    GhashKey ghash;
 };
 
 // True for the key lengths GCM takes: 16, 24 and 32 bytes.

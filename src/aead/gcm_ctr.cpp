@@ -1,9 +1,14 @@
-// GCM's counter mode on the table-driven AES rounds, with the fixed words'
-// share of round 1 computed once per message. Like the block engine's AES,
-// it indexes tables by key and data bytes: no constant-time claim.
+// GCM's counter mode: on the table-driven AES rounds, with the fixed words'
+// share of round 1 computed once per message (like the block engine's table
+// path, it indexes tables by key and data bytes: no constant-time claim), or
+// on the processor's AES instructions (aead/gcm_ctr_hw.cpp).
 #include "aead/gcm_ctr.h"
 
+#include <cstring>
+
+#include "aead/gcm_ctr_hw.h"
 #include "block/aes.h"
+#include "block/aes_hw.h"
 #include "block/aes_core.h"
 #include "core/endian.h"
 #include "core/wipe.h"
@@ -30,11 +35,20 @@ void ctr_blocks(const uint32_t* rk, GcmCounter* c, uint8_t* out, const uint8_t* 
 
 }  // namespace
 
-void gcm_aes_setup(GcmAesKey* k, const uint8_t* key, std::size_t key_len) noexcept {
+namespace {
+bool hw(const GcmAesKey* k) noexcept { return k->path != static_cast<uint32_t>(AesPath::tables); }
+}  // namespace
+
+void gcm_aes_setup(GcmAesKey* k, const uint8_t* key, std::size_t key_len, AesPath path) noexcept {
     k->rounds = aes_expand_key(k->rk, key, static_cast<int>(key_len));
+    k->path = static_cast<uint32_t>(path);
 }
 
 void gcm_aes_block(const GcmAesKey* k, uint8_t out[16], const uint8_t in[16]) noexcept {
+    if (hw(k)) {
+        aes_hw_encrypt_block(k->rk, k->rounds, out, in);
+        return;
+    }
     uint32_t s[4];
     for (int i = 0; i < 4; ++i) s[i] = load_be32(in + 4 * i);
     if (k->rounds == 10)
@@ -48,6 +62,13 @@ void gcm_aes_block(const GcmAesKey* k, uint8_t out[16], const uint8_t in[16]) no
 }
 
 void gcm_ctr_start(const GcmAesKey* k, GcmCounter* c, const uint8_t block[16]) noexcept {
+    if (hw(k)) {
+        std::memset(c->round1, 0, sizeof c->round1);
+        std::memcpy(c->fixed, block, 16);
+        c->counter = load_be32(block + 12);
+        c->reserved = 0;
+        return;
+    }
     const uint32_t* rk = k->rk;
     const uint32_t t0 = load_be32(block) ^ rk[0];
     const uint32_t t1 = load_be32(block + 4) ^ rk[1];
@@ -65,6 +86,11 @@ void gcm_ctr_start(const GcmAesKey* k, GcmCounter* c, const uint8_t block[16]) n
 }
 
 void gcm_ctr_xor(const GcmAesKey* k, GcmCounter* c, uint8_t* out, const uint8_t* in, std::size_t nblocks) noexcept {
+    if (hw(k)) {
+        c->counter = gcm_hw_ctr32(k->rk, k->rounds, c->fixed, c->counter, out, in, nblocks,
+                                  k->path == static_cast<uint32_t>(AesPath::vaes));
+        return;
+    }
     if (k->rounds == 10)
         ctr_blocks<10>(k->rk, c, out, in, nblocks);
     else if (k->rounds == 12)

@@ -68,9 +68,7 @@ GHASH_INLINE GhashWords mul_h(const GhashWords* m, uint64_t z_hi, uint64_t z_lo)
             w1 ^ q_lo ^ ((q_lo >> 1) | (q_hi << 63)) ^ ((q_lo >> 2) | (q_hi << 62)) ^ ((q_lo >> 7) | (q_hi << 57))};
 }
 
-}  // namespace
-
-void ghash_table_init(GhashTable* table, const uint8_t h[16]) noexcept {
+void table_init(GhashTable* table, const uint8_t h[16]) noexcept {
     GhashWords* m = table->m;
     m[0] = {0, 0};
     m[0x80] = {load_be64(h), load_be64(h + 8)};
@@ -79,32 +77,50 @@ void ghash_table_init(GhashTable* table, const uint8_t h[16]) noexcept {
         for (unsigned low = 1; low < bit; ++low) m[bit + low] = {m[bit].hi ^ m[low].hi, m[bit].lo ^ m[low].lo};
 }
 
-void ghash_blocks(const GhashTable* table, GhashWords* y, const uint8_t* data, std::size_t nblocks) noexcept {
+void table_blocks(const GhashTable* table, GhashWords* y, const uint8_t* data, std::size_t nblocks) noexcept {
     GhashWords acc = *y;
     for (; nblocks != 0; --nblocks, data += 16)
         acc = mul_h(table->m, acc.hi ^ load_be64(data), acc.lo ^ load_be64(data + 8));
     *y = acc;
 }
 
-void ghash_stream_update(const GhashTable* table, GhashStream* st, const uint8_t* data, std::size_t len) noexcept {
-    block_buffer_update(st->buf, st->fill, data, len,
-                        [&](const uint8_t* p, std::size_t n) { ghash_blocks(table, &st->y, p, n); });
+}  // namespace
+
+void ghash_key_init(GhashKey* key, const uint8_t h[16], AesPath path) noexcept {
+    key->path = static_cast<uint32_t>(path);
+    key->reserved[0] = key->reserved[1] = key->reserved[2] = 0;
+    if (path == AesPath::tables)
+        table_init(&key->table, h);
+    else
+        ghash_clmul_init(&key->powers, h);
 }
 
-void ghash_stream_pad(const GhashTable* table, GhashStream* st) noexcept {
+void ghash_blocks(const GhashKey* key, GhashWords* y, const uint8_t* data, std::size_t nblocks) noexcept {
+    if (key->path == static_cast<uint32_t>(AesPath::tables))
+        table_blocks(&key->table, y, data, nblocks);
+    else
+        ghash_clmul_blocks(&key->powers, y, data, nblocks, key->path == static_cast<uint32_t>(AesPath::vaes));
+}
+
+void ghash_stream_update(const GhashKey* key, GhashStream* st, const uint8_t* data, std::size_t len) noexcept {
+    block_buffer_update(st->buf, st->fill, data, len,
+                        [&](const uint8_t* p, std::size_t n) { ghash_blocks(key, &st->y, p, n); });
+}
+
+void ghash_stream_pad(const GhashKey* key, GhashStream* st) noexcept {
     if (st->fill == 0) return;
     std::memset(st->buf + st->fill, 0, 16 - st->fill);
-    ghash_blocks(table, &st->y, st->buf, 1);
+    ghash_blocks(key, &st->y, st->buf, 1);
     secure_wipe(st->buf, sizeof st->buf);
     st->fill = 0;
 }
 
-void ghash_stream_lengths(const GhashTable* table, GhashStream* st, uint64_t aad_bytes, uint64_t text_bytes,
+void ghash_stream_lengths(const GhashKey* key, GhashStream* st, uint64_t aad_bytes, uint64_t text_bytes,
                           uint8_t out[16]) noexcept {
     uint8_t lengths[16];
     store_be64(lengths, aad_bytes * 8);
     store_be64(lengths + 8, text_bytes * 8);
-    ghash_blocks(table, &st->y, lengths, 1);
+    ghash_blocks(key, &st->y, lengths, 1);
     store_be64(out, st->y.hi);
     store_be64(out + 8, st->y.lo);
 }

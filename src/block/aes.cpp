@@ -1,63 +1,42 @@
-// AES with 32-bit round tables (block/aes_core.h). The state is four
-// big-endian words; each round is sixteen table lookups. The tables are
-// indexed by secret data (key and state bytes) by design: this engine makes
-// no constant-time claim.
+// The AES engine on two paths, chosen per call by cpu_aes_path()
+// (core/cpu.h):
+// - the processor's AES instructions (block/aes_hw.h), where present: no
+//   table look-ups, no branch or address that depends on a key or on data;
+// - 32-bit round tables (block/aes_core.h), for processors without them. The
+//   state is four big-endian words; each round is sixteen table lookups. The
+//   tables are indexed by secret data (key and state bytes) by design: this
+//   path makes no constant-time claim.
+// Both keep the same schedule words in the context, so a context keyed on
+// one path runs on the other, and both give the same bytes.
 #include "block/aes.h"
 
 #include <cstring>
 
 #include "block/aes_core.h"
+#include "block/aes_hw.h"
+#include "block/aes_key_schedule.h"
 #include "block/cipher_modes.h"
+#include "core/cpu.h"
 #include "core/wipe.h"
 #include "tessalib.h"
 
 namespace {
 
-inline uint32_t sub_word(uint32_t w) {
+inline bool use_hw() noexcept { return cpu_aes_path() != AesPath::tables; }
+
+inline uint32_t sub_word(uint32_t w) noexcept {
     const uint8_t* sb = kAesTables.sbox;
     return aes_word(sb[w >> 24], sb[(w >> 16) & 0xFF], sb[(w >> 8) & 0xFF], sb[w & 0xFF]);
 }
 
-constexpr uint32_t kRcon[10] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80, 0x1B, 0x36};
+struct TableSubWord {
+    uint32_t operator()(uint32_t w) const noexcept { return sub_word(w); }
+};
 
 }  // namespace
 
-// Key expansion (FIPS 197 section 5.2), one loop per key length so that the
-// position of each word inside its group of nk words is fixed.
 uint32_t aes_expand_key(uint32_t* rk, const uint8_t* key, int key_len) noexcept {
-    const int nk = key_len / 4;
-    for (int i = 0; i < nk; ++i) rk[i] = load_be32(key + 4 * i);
-    if (nk == 4) {
-        for (int r = 0; r < 10; ++r, rk += 4) {
-            rk[4] = rk[0] ^ sub_word(rotl32(rk[3], 8)) ^ (kRcon[r] << 24);
-            rk[5] = rk[1] ^ rk[4];
-            rk[6] = rk[2] ^ rk[5];
-            rk[7] = rk[3] ^ rk[6];
-        }
-        return 10;
-    }
-    if (nk == 6) {  // 52 words: eight groups, the last one four words long
-        for (int r = 0;; ++r, rk += 6) {
-            rk[6] = rk[0] ^ sub_word(rotl32(rk[5], 8)) ^ (kRcon[r] << 24);
-            rk[7] = rk[1] ^ rk[6];
-            rk[8] = rk[2] ^ rk[7];
-            rk[9] = rk[3] ^ rk[8];
-            if (r == 7) return 12;
-            rk[10] = rk[4] ^ rk[9];
-            rk[11] = rk[5] ^ rk[10];
-        }
-    }
-    for (int r = 0;; ++r, rk += 8) {  // 60 words: seven groups, the last one four words long
-        rk[8] = rk[0] ^ sub_word(rotl32(rk[7], 8)) ^ (kRcon[r] << 24);
-        rk[9] = rk[1] ^ rk[8];
-        rk[10] = rk[2] ^ rk[9];
-        rk[11] = rk[3] ^ rk[10];
-        if (r == 6) return 14;
-        rk[12] = rk[4] ^ sub_word(rk[11]);
-        rk[13] = rk[5] ^ rk[12];
-        rk[14] = rk[6] ^ rk[13];
-        rk[15] = rk[7] ^ rk[14];
-    }
+    return use_hw() ? aes_hw_expand_key(rk, key, key_len) : aes_expand_words(rk, key, key_len, TableSubWord{});
 }
 
 namespace {
@@ -71,6 +50,10 @@ void invert_schedule(uint32_t* rk, uint32_t rounds) {
             rk[i + k] = rk[j + k];
             rk[j + k] = t;
         }
+    if (use_hw()) {
+        aes_hw_inv_mix_keys(rk, rounds);
+        return;
+    }
     const uint8_t* sb = kAesTables.sbox;
     for (uint32_t i = 4; i < 4 * rounds; ++i) {
         const uint32_t w = rk[i];
@@ -88,10 +71,15 @@ AES_INLINE void aes_block(const uint32_t* rk, uint8_t* out, const uint8_t* in) n
     block_store(out, s);
 }
 
-// The same with the round count of a keyed context.
+// The same with the round count of a keyed context, on the path in use.
 template <typename Dir>
 AES_INLINE void aes_block(const AesContext* ctx, uint8_t* out, const uint8_t* in) noexcept {
-    if (ctx->rounds == 10)
+    if (use_hw()) {
+        if (Dir::kRising)
+            aes_hw_encrypt_block(ctx->schedule, ctx->rounds, out, in);
+        else
+            aes_hw_decrypt_block(ctx->schedule, ctx->rounds, out, in);
+    } else if (ctx->rounds == 10)
         aes_block<Dir, 10>(ctx->schedule, out, in);
     else if (ctx->rounds == 12)
         aes_block<Dir, 12>(ctx->schedule, out, in);
@@ -115,9 +103,50 @@ struct AesCipher : BlockCipher<4> {
     }
 };
 
-// AesUpdate with R rounds.
+// The same on the processor's AES instructions: every mode's runs of whole
+// blocks go to block/aes_hw.h, and so do the single blocks the modes still
+// make (a trailing partial block), so that no table is looked up.
+template <int R>
+struct AesHwCipher : BlockCipher<4> {
+    const uint32_t* rk;
+    bool wide;  // the 256-bit forms of the parallel modes
+    bool keyed() const noexcept { return R != 0; }
+    void forward(Block& b) const noexcept {
+        if constexpr (R != 0) aes_hw_forward_words(rk, R, b);
+    }
+    void inverse(Block& b) const noexcept {
+        if constexpr (R != 0) aes_hw_inverse_words(rk, R, b);
+    }
+    std::size_t ecb_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, bool encrypt) const noexcept {
+        return wide ? aes_vaes_blocks(encrypt ? VaesMode::ecb_encrypt : VaesMode::ecb_decrypt, rk, R, out, in,
+                                      blocks, nullptr)
+                    : aes_hw_ecb(rk, R, out, in, blocks, encrypt);
+    }
+    std::size_t cbc_encrypt_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r) const noexcept {
+        return aes_hw_cbc_encrypt(rk, R, out, in, blocks, r);
+    }
+    std::size_t cbc_decrypt_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r) const noexcept {
+        return wide ? aes_vaes_blocks(VaesMode::cbc_decrypt, rk, R, out, in, blocks, r)
+                    : aes_hw_cbc_decrypt(rk, R, out, in, blocks, r);
+    }
+    std::size_t cfb_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r, bool encrypt) const noexcept {
+        return aes_hw_cfb(rk, R, out, in, blocks, r, encrypt);
+    }
+    std::size_t ofb_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r) const noexcept {
+        return aes_hw_ofb(rk, R, out, in, blocks, r);
+    }
+    std::size_t ctr_blocks(uint8_t* out, const uint8_t* in, std::size_t blocks, Block& r) const noexcept {
+        return wide ? aes_vaes_blocks(VaesMode::ctr, rk, R, out, in, blocks, r) : aes_hw_ctr(rk, R, out, in, blocks, r);
+    }
+};
+
+// AesUpdate with R rounds, on the path in use.
 template <int R>
 int32_t aes_update(AesContext* ctx, uint8_t* out, const uint8_t* in, std::size_t len) noexcept {
+    const AesPath path = cpu_aes_path();
+    if (path != AesPath::tables)
+        return mode_update(AesHwCipher<R>{{}, ctx->schedule, path == AesPath::vaes}, ctx->mode, ctx->direction != 0,
+                           ctx->reg, out, in, len);
     return mode_update(AesCipher<R>{{}, ctx->schedule}, ctx->mode, ctx->direction != 0, ctx->reg, out, in, len);
 }
 
@@ -157,4 +186,15 @@ void aes_block_encrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[
 
 void aes_block_decrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[16]) noexcept {
     aes_block<AesInverse>(ctx, out, in);
+}
+
+void aes_cbc_mac(const AesContext* ctx, uint8_t x[16], const uint8_t* in, std::size_t blocks) noexcept {
+    if (use_hw()) {
+        aes_hw_cbc_mac(ctx->schedule, ctx->rounds, x, in, blocks);
+        return;
+    }
+    for (; blocks; --blocks, in += 16) {
+        for (int i = 0; i < 16; ++i) x[i] ^= in[i];
+        aes_block<AesForward>(ctx, x, x);
+    }
 }

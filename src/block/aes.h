@@ -1,5 +1,6 @@
-// AES (16-byte block; 128-, 192- and 256-bit keys) with 32-bit round tables,
-// in the five modes of operation.
+// AES (16-byte block; 128-, 192- and 256-bit keys) in the five modes of
+// operation: on the processor's AES instructions where it has them, else
+// with 32-bit round tables (block/aes.cpp; the path is cpu_aes_path()).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -46,3 +47,7 @@ uint32_t aes_expand_key(uint32_t* rk, const uint8_t* key, int key_len) noexcept;
 // set up for decryption. out may equal in.
 void aes_block_encrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[16]) noexcept;
 void aes_block_decrypt(const AesContext* ctx, uint8_t out[16], const uint8_t in[16]) noexcept;
+
+// CBC-MAC over whole blocks (CMAC's chain): x := E(x ^ block) for each of
+// the blocks at in, with an encryption schedule as for aes_block_encrypt.
+void aes_cbc_mac(const AesContext* ctx, uint8_t x[16], const uint8_t* in, std::size_t blocks) noexcept;

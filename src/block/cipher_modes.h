@@ -9,12 +9,14 @@
 //   void inverse(Block& b) const noexcept;  // D: ECB and CBC decryption only
 // A block is W words, each loaded big-endian (bytes 0 to 3 form word 0).
 //
-// A cipher that can work on several blocks at a time (a processor's AES
-// instructions, for one) hides the defaults of BlockCipher with its own
-// multi-block paths for the modes that allow it: ECB, CBC decryption and CTR.
-// Each such path does a leading run of at most `blocks` whole blocks, leaves
-// the register as the mode would, and returns how many blocks it did; the
-// modes do the rest one block at a time.
+// A cipher that has faster ways than one `forward` per block (a processor's
+// AES instructions, for one) hides the defaults of BlockCipher with its own
+// runs of whole blocks: several blocks at a time for the modes that allow it
+// (ECB, CBC decryption, CFB decryption, CTR), and the chained modes (CBC and
+// CFB encryption, OFB) one block after another with the key held in the
+// processor's registers. Each such path does a leading run of at most
+// `blocks` whole blocks, leaves the register as the mode would, and returns
+// how many blocks it did; the modes do the rest one block at a time.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -79,7 +81,10 @@ struct BlockCipher {
     bool keyed() const noexcept { return true; }
 
     std::size_t ecb_blocks(uint8_t*, const uint8_t*, std::size_t, bool) const noexcept { return 0; }
+    std::size_t cbc_encrypt_blocks(uint8_t*, const uint8_t*, std::size_t, Block&) const noexcept { return 0; }
     std::size_t cbc_decrypt_blocks(uint8_t*, const uint8_t*, std::size_t, Block&) const noexcept { return 0; }
+    std::size_t cfb_blocks(uint8_t*, const uint8_t*, std::size_t, Block&, bool) const noexcept { return 0; }
+    std::size_t ofb_blocks(uint8_t*, const uint8_t*, std::size_t, Block&) const noexcept { return 0; }
     std::size_t ctr_blocks(uint8_t*, const uint8_t*, std::size_t, Block&) const noexcept { return 0; }
 };
 
@@ -195,6 +200,8 @@ MODE_WORDS_IN_REGISTERS int32_t mode_update(const Cipher cipher, uint32_t mode, 
         break;
     case kModeCbc:
         if (encrypt) {
+            done = cipher.cbc_encrypt_blocks(out, in, blocks, r);
+            in += done * B, out += done * B, blocks -= done;
             for (; blocks; --blocks, in += B, out += B) {
                 block_xor_load(r, in);
                 cipher.forward(r);
@@ -215,6 +222,8 @@ MODE_WORDS_IN_REGISTERS int32_t mode_update(const Cipher cipher, uint32_t mode, 
         }
         break;
     case kModeCfb:  // the register takes the ciphertext block
+        done = cipher.cfb_blocks(out, in, blocks, r, encrypt);
+        in += done * B, out += done * B, blocks -= done;
         if (encrypt) {
             for (; blocks; --blocks, in += B, out += B) {
                 cipher.forward(r);
@@ -232,6 +241,8 @@ MODE_WORDS_IN_REGISTERS int32_t mode_update(const Cipher cipher, uint32_t mode, 
         }
         break;
     case kModeOfb:
+        done = cipher.ofb_blocks(out, in, blocks, r);
+        in += done * B, out += done * B, blocks -= done;
         for (; blocks; --blocks, in += B, out += B) {
             cipher.forward(r);
             block_xor_store(out, in, r);

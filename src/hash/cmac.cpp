@@ -86,6 +86,13 @@ void cmac_update(CmacState* st, const uint8_t* data, std::size_t len) noexcept {
         xor_encrypt(st, st->buf);
         st->buf_len = 0;
     }
+    if (st->variant != kCmacTdea && len > bl) {
+        // Every block but the last through the engine's CBC-MAC in one go.
+        const std::size_t blocks = (len - 1) / bl;
+        aes_cbc_mac(&st->cipher.aes, st->x, data, blocks);
+        data += blocks * bl;
+        len -= blocks * bl;
+    }
     while (len > bl) {
         xor_encrypt(st, data);
         data += bl;

@@ -93,9 +93,10 @@ void poly1305_blocks(Poly1305State* st, const uint8_t* p, std::size_t nblocks, u
 
 }  // namespace
 
-// Not in the Windows build: GCC for 64-bit Windows does not align the stack
-// to 32 bytes for the 256-bit spills it emits, and aligned spills would fault.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
+// Built where the 256-bit paths are (TESSALIB_WIDE_VECTORS, core/cpu.h: in
+// the Windows build too, whose assembler writes the spills as unaligned
+// moves).
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && defined(TESSALIB_WIDE_VECTORS)
 #define POLY1305_HAVE_AVX2 1
 
 namespace {

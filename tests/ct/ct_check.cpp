@@ -11,11 +11,15 @@
 //
 // Every path of ChaCha20 and Ascon that the processor offers is run, except
 // ChaCha20's AVX-512 one, which valgrind cannot run (it hides AVX-512 from
-// the processor probe). Known exceptions, not run here: the table-driven AES (the block engine and
-// the GCM engine's counter mode) and GHASH by table index their tables with
-// key and data bytes by design, until a path on the processor's AES and
-// carry-less multiply instructions lands. GCM's tag comparison is still
-// checked, with the received tag as the secret.
+// the processor probe). AES (key expansion, both directions of every mode,
+// CMAC), GHASH, GCM and the AES AEAD run on each hardware path of the AES
+// engine that valgrind lets the processor probe see (AES-NI with PCLMULQDQ;
+// the 256-bit VAES path only where valgrind shows VAES). Known exceptions,
+// not run here: the table paths of AES (the block engine and the GCM
+// engine's counter mode) and of GHASH, for processors without those
+// instructions, index their tables with key and data bytes by design. GCM's
+// tag comparison is checked on the table path too, with the received tag as
+// the secret.
 #include <valgrind/memcheck.h>
 
 #include <cstdio>
@@ -26,11 +30,16 @@
 #include "aead/ascon_aead.h"
 #include "aead/chacha20.h"
 #include "aead/chacha20_poly1305.h"
+#include "aead/aead_stream.h"
 #include "aead/gcm.h"
+#include "block/aes.h"
 #include "block/des.h"
 #include "block/key_wrap.h"
 #include "block/padding.h"
+#include "block/modes.h"
+#include "core/cpu.h"
 #include "core/ct.h"
+#include "hash/cmac.h"
 #include "hash/poly1305.h"
 #include "tessalib.h"
 
@@ -162,10 +171,151 @@ void check_ascon() {
     }
 }
 
-// GCM with a public key (its AES and GHASH are the known exceptions): the
-// received tag is the secret, so the comparison is what is checked, in the
-// one-shot decryption and the incremental context.
+// The AEAD_ exports of one algorithm, one-shot and incremental: key, text and
+// received tag secret; lengths and options public.
+void run_aead_exports(int32_t alg, int32_t key_len) {
+    const Bytes key = pattern(static_cast<std::size_t>(key_len), 24), nonce = pattern(12, 25);
+    Bytes pt = pattern(300, 26), sealed(316), back(300);
+    secret(key);
+    secret(pt);
+    int32_t n = AEAD_EncryptWithTag(sealed.data(), 316, pt.data(), 300, key.data(), key_len, nonce.data(), 12,
+                                    nullptr, 0, alg);
+    reveal(&n, sizeof n);
+    reveal(sealed.data(), sealed.size());
+    secret(sealed.data() + 300, 16);
+    n = AEAD_DecryptWithTag(back.data(), 300, sealed.data(), 316, key.data(), key_len, nonce.data(), 12, nullptr, 0,
+                            alg);
+    reveal(&n, sizeof n);
+    const int32_t h = AEAD_InitKey(key.data(), key_len, alg);
+    Bytes tag(16);
+    AEAD_SetNonce(h, nonce.data(), 12);
+    AEAD_StartEncrypt(h);
+    AEAD_Update(h, sealed.data(), 100, pt.data(), 100);
+    AEAD_Update(h, sealed.data() + 100, 200, pt.data() + 100, 200);
+    AEAD_FinishEncrypt(h, tag.data(), 16);
+    reveal(sealed.data(), 300);
+    secret(tag);
+    AEAD_SetNonce(h, nonce.data(), 12);
+    AEAD_StartDecrypt(h, tag.data(), 16);
+    AEAD_Update(h, back.data(), 300, sealed.data(), 300);
+    int32_t rc = AEAD_FinishDecrypt(h);
+    reveal(&rc, sizeof rc);
+    AEAD_Destroy(h);
+}
+
+// The hardware paths of the AES engine this processor (as valgrind shows it)
+// offers; each check below runs once per path, held to it.
+std::vector<AesPath> aes_hardware_paths() {
+    std::vector<AesPath> out;
+    for (AesPath p : {AesPath::aesni, AesPath::vaes}) {
+        cpu_limit_aes_path(p);
+        if (cpu_aes_path() == p) out.push_back(p);
+    }
+    cpu_limit_aes_path(AesPath::vaes);
+    return out;
+}
+const char* aes_path_name(AesPath p) { return p == AesPath::aesni ? "aesni" : "vaes"; }
+
+// Key expansion (both schedules) and every mode in both directions, each key
+// size: key and text secret, the IV public. 40 blocks and 5 bytes (whole
+// blocks for ECB and CBC): the multi-block runs, the single blocks and a
+// trailing partial block.
+void check_aes(AesPath path) {
+    cpu_limit_aes_path(path);
+    for (int key_len : {16, 24, 32})
+        for (int mode : {kModeEcb, kModeCbc, kModeCfb, kModeOfb, kModeCtr})
+            for (int encrypt : {0, 1}) {
+                const std::size_t len = mode == kModeEcb || mode == kModeCbc ? 16 * 40 : 16 * 40 + 5;
+                const Bytes key = pattern(static_cast<std::size_t>(key_len), 40), iv = pattern(16, 41);
+                Bytes data = pattern(len, 42), out(len);
+                secret(key);
+                secret(data);
+                AesContext ctx;
+                int32_t rc = AesSetup(&ctx, mode, key.data(), key_len, encrypt, iv.data());
+                reveal(&rc, sizeof rc);
+                rc = AesUpdate(&ctx, out.data(), data.data(), len / 2 / 16 * 16);
+                reveal(&rc, sizeof rc);
+                rc = AesUpdate(&ctx, out.data() + len / 2 / 16 * 16, data.data() + len / 2 / 16 * 16,
+                               len - len / 2 / 16 * 16);
+                reveal(&rc, sizeof rc);
+                reveal(out.data(), out.size());
+                if (mode == kModeEcb) {
+                    uint8_t block[16];
+                    if (encrypt)
+                        aes_block_encrypt(&ctx, block, data.data());
+                    else
+                        aes_block_decrypt(&ctx, block, data.data());
+                    reveal(block, 16);
+                }
+            }
+    for (uint32_t variant : {static_cast<uint32_t>(kCmacAes128), static_cast<uint32_t>(kCmacAes256)}) {
+        const Bytes key = pattern(cmac_key_len(variant), 43), msg = pattern(16 * 37 + 3, 44);
+        secret(key);
+        secret(msg);
+        uint8_t tag[16];
+        int32_t rc = cmac_bytes(tag, msg.data(), msg.size(), key.data(), key.size(), variant);
+        reveal(&rc, sizeof rc);
+        reveal(tag, 16);
+    }
+    std::printf("ct_check: AES key expansion, every mode both ways, CMAC, %s path (key and text secret)\n",
+                aes_path_name(path));
+    ++checks_run;
+    cpu_limit_aes_path(AesPath::vaes);
+}
+
+// GHASH with the carry-less multiply: the hash key and the data secret.
+void check_ghash(AesPath path) {
+    const Bytes h = pattern(16, 45), data = pattern(16 * 41, 46);
+    secret(h);
+    secret(data);
+    GhashKey key;
+    ghash_key_init(&key, h.data(), path);
+    GhashWords y{0, 0};
+    ghash_blocks(&key, &y, data.data(), 41);
+    reveal(&y, sizeof y);
+    std::printf("ct_check: GHASH, %s path (hash key and data secret)\n", aes_path_name(path));
+    ++checks_run;
+}
+
+// The whole of GCM and of the AES AEAD: key, text and received tag secret;
+// IVs of 12 and of 60 bytes (the hashed pre-counter block), public.
+void check_gcm_aead(AesPath path) {
+    cpu_limit_aes_path(path);
+    for (std::size_t iv_len : {std::size_t{12}, std::size_t{60}}) {
+        const Bytes key = pattern(32, 47), iv = pattern(iv_len, 48), aad = pattern(29, 49);
+        Bytes pt = pattern(16 * 37 + 7, 50), ct(pt.size()), tag(16), back(pt.size());
+        secret(key);
+        secret(pt);
+        GcmKey k;
+        gcm_key_setup(&k, key.data(), 32);
+        gcm_encrypt(&k, iv.data(), iv_len, aad.data(), aad.size(), pt.data(), pt.size(), ct.data(), tag.data());
+        reveal(ct.data(), ct.size());
+        secret(tag);
+        int rc = gcm_decrypt(&k, iv.data(), iv_len, aad.data(), aad.size(), ct.data(), ct.size(), tag.data(), 16,
+                             back.data());
+        reveal(&rc, sizeof rc);
+        GcmStream st;
+        gcm_stream_start(&k, &st, iv.data(), iv_len);
+        gcm_stream_aad(&k, &st, aad.data(), aad.size());
+        gcm_stream_aad_end(&k, &st);
+        gcm_stream_encrypt(&k, &st, ct.data(), pt.data(), 100);
+        gcm_stream_encrypt(&k, &st, ct.data() + 100, pt.data() + 100, pt.size() - 100);
+        gcm_stream_finish(&k, &st, tag.data());
+        reveal(ct.data(), ct.size());
+        reveal(tag.data(), 16);
+    }
+    run_aead_exports(AEAD_AES_128_GCM, 16);
+    std::printf("ct_check: GCM one-shot and stream, AEAD_ AES-128-GCM exports, %s path (key, text and tag secret)\n",
+                aes_path_name(path));
+    ++checks_run;
+    cpu_limit_aes_path(AesPath::vaes);
+}
+
+// GCM on the table path with a public key (its AES and GHASH are the known
+// exceptions): the received tag is the secret, so the comparison is what is
+// checked, in the one-shot decryption.
 void check_gcm_tag_comparison() {
+    cpu_limit_aes_path(AesPath::tables);
     const Bytes key = pattern(16, 18), iv = pattern(12, 19), aad = pattern(7, 20), pt = pattern(40, 21);
     Bytes ct(40), tag(16), back(40);
     GcmKey k;
@@ -179,7 +329,8 @@ void check_gcm_tag_comparison() {
                              back.data());
         reveal(&rc, sizeof rc);
     }
-    done("GCM tag comparison, one-shot (tag secret)");
+    cpu_limit_aes_path(AesPath::vaes);
+    done("GCM tag comparison, one-shot, table path (tag secret)");
 }
 
 void check_des_weak_keys() {
@@ -236,32 +387,7 @@ void check_unwrap_verdict() {
 
 void check_exports() {
     // The export layer around the engines: lengths and options are public.
-    const Bytes key = pattern(32, 24), nonce = pattern(12, 25);
-    Bytes pt = pattern(100, 26), sealed(116), back(100);
-    secret(key);
-    secret(pt);
-    int32_t n = AEAD_EncryptWithTag(sealed.data(), 116, pt.data(), 100, key.data(), 32, nonce.data(), 12, nullptr, 0,
-                                    AEAD_CHACHA20_POLY1305);
-    reveal(&n, sizeof n);
-    reveal(sealed.data(), sealed.size());
-    secret(sealed.data() + 100, 16);
-    n = AEAD_DecryptWithTag(back.data(), 100, sealed.data(), 116, key.data(), 32, nonce.data(), 12, nullptr, 0,
-                            AEAD_CHACHA20_POLY1305);
-    reveal(&n, sizeof n);
-    const int32_t h = AEAD_InitKey(key.data(), 32, AEAD_CHACHA20_POLY1305);
-    Bytes tag(16);
-    AEAD_SetNonce(h, nonce.data(), 12);
-    AEAD_StartEncrypt(h);
-    AEAD_Update(h, sealed.data(), 100, pt.data(), 100);
-    AEAD_FinishEncrypt(h, tag.data(), 16);
-    reveal(sealed.data(), 100);
-    secret(tag);
-    AEAD_SetNonce(h, nonce.data(), 12);
-    AEAD_StartDecrypt(h, tag.data(), 16);
-    AEAD_Update(h, back.data(), 100, sealed.data(), 100);
-    int32_t rc = AEAD_FinishDecrypt(h);
-    reveal(&rc, sizeof rc);
-    AEAD_Destroy(h);
+    run_aead_exports(AEAD_CHACHA20_POLY1305, 32);
     done("AEAD_ exports, one-shot and incremental ChaCha20-Poly1305 (key, text and tag secret)");
 }
 
@@ -309,13 +435,23 @@ int main(int argc, char** argv) {
     check_poly1305();
     check_chacha20_poly1305();
     check_ascon();
+    const std::vector<AesPath> aes_paths = aes_hardware_paths();
+    if (aes_paths.empty()) {
+        std::printf("ct_check: no AES hardware path on this processor (as valgrind shows it): AES not checked\n");
+        return 1;
+    }
+    for (AesPath path : aes_paths) {
+        check_aes(path);
+        check_ghash(path);
+        check_gcm_aead(path);
+    }
     check_gcm_tag_comparison();
     check_des_weak_keys();
     check_padding();
     check_unwrap_verdict();
     check_exports();
-    std::printf("ct_check: %d checks ran; known exceptions: table-driven AES (block engine, GCM counter mode), "
-                "GHASH by table\n",
+    std::printf("ct_check: %d checks ran; known exceptions: the table paths of AES (block engine, GCM counter "
+                "mode) and GHASH, for processors without AES and carry-less multiply instructions\n",
                 checks_run);
     return 0;
 }

@@ -19,6 +19,7 @@
 #include "aead/ghash.h"
 #include "core/endian.h"
 #include "aead_vectors.h"
+#include "aes_paths.h"
 #include "tessalib.h"
 #include "test_util.h"
 #include "vector_files.h"
@@ -45,70 +46,83 @@ GhashWords gf_mul_reference(GhashWords x, GhashWords y) {
     return z;
 }
 
-TEST(GhashEngine, TableProductsMatchBitByBitMultiplication) {
+// Every path: the table, the carry-less multiply on 128-bit registers (eight
+// blocks per reduction) and on 256-bit ones (sixteen); up to 40 blocks, so
+// that each path's runs and its single blocks are both taken.
+TEST(GhashEngine, ProductsMatchBitByBitMultiplicationOnEveryPath) {
     tu::Prng rng(12);
+    for (AesPath path : available_aes_paths())
     for (int round = 0; round < 200; ++round) {
         const Bytes h = rng.bytes(16);
-        GhashTable table;
-        ghash_table_init(&table, h.data());
+        GhashKey key;
+        ghash_key_init(&key, h.data(), path);
         const GhashWords hw{load_be64(h.data()), load_be64(h.data() + 8)};
-        const std::size_t nblocks = 1 + rng.below(5);
+        const std::size_t nblocks = 1 + rng.below(round < 100 ? 5 : 40);
         const Bytes data = rng.bytes(16 * nblocks);
         GhashWords y{rng.next(), rng.next()}, want = y;
-        ghash_blocks(&table, &y, data.data(), nblocks);
+        ghash_blocks(&key, &y, data.data(), nblocks);
         for (std::size_t b = 0; b < nblocks; ++b) {
             want.hi ^= load_be64(&data[16 * b]);
             want.lo ^= load_be64(&data[16 * b + 8]);
             want = gf_mul_reference(want, hw);
         }
-        ASSERT_EQ(y.hi, want.hi) << "round " << round;
-        ASSERT_EQ(y.lo, want.lo) << "round " << round;
+        ASSERT_EQ(y.hi, want.hi) << aes_path_name(path) << " round " << round;
+        ASSERT_EQ(y.lo, want.lo) << aes_path_name(path) << " round " << round;
     }
 }
 
 // The extreme bytes: all ones in every position takes every reduction.
 TEST(GhashEngine, AllOnesBlocksAndKey) {
-    const Bytes h(16, 0xFF), data(48, 0xFF);
-    GhashTable table;
-    ghash_table_init(&table, h.data());
-    GhashWords y{0, 0}, want{0, 0};
-    ghash_blocks(&table, &y, data.data(), 3);
-    const GhashWords hw{~0ull, ~0ull};
-    for (int b = 0; b < 3; ++b) {
-        want.hi ^= ~0ull, want.lo ^= ~0ull;
-        want = gf_mul_reference(want, hw);
+    for (AesPath path : available_aes_paths()) {
+        const Bytes h(16, 0xFF), data(16 * 35, 0xFF);
+        GhashKey key;
+        ghash_key_init(&key, h.data(), path);
+        GhashWords y{0, 0}, want{0, 0};
+        ghash_blocks(&key, &y, data.data(), 35);
+        const GhashWords hw{~0ull, ~0ull};
+        for (int b = 0; b < 35; ++b) {
+            want.hi ^= ~0ull, want.lo ^= ~0ull;
+            want = gf_mul_reference(want, hw);
+        }
+        EXPECT_EQ(y.hi, want.hi) << aes_path_name(path);
+        EXPECT_EQ(y.lo, want.lo) << aes_path_name(path);
     }
-    EXPECT_EQ(y.hi, want.hi);
-    EXPECT_EQ(y.lo, want.lo);
 }
 
 // --- The GCM counter shortcut -------------------------------------------------
 
 // Each keystream block of gcm_ctr_xor is AES of its counter block, the last
-// word counting modulo 2^32 (across the wrap too), for every key size.
+// word counting modulo 2^32 (across the wrap too), for every key size and
+// path; 6 blocks, then 37 in runs of 2, 4 and 31 (the wide runs and the
+// single blocks of every path).
 TEST(GcmEngine, CounterShortcutIsAesOfEachCounterBlock) {
     tu::Prng rng(7);
+    for (AesPath path : available_aes_paths())
     for (std::size_t key_len : {16u, 24u, 32u}) {
-        for (uint32_t start : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFFDu, 0xFFFFFFFFu}) {
+        for (uint32_t start : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFFDu, 0xFFFFFFFFu, 0xFFFFFFF0u}) {
+          for (uint32_t total : {6u, 37u}) {
             const Bytes key = rng.bytes(key_len);
             GcmAesKey k;
-            gcm_aes_setup(&k, key.data(), key_len);
+            gcm_aes_setup(&k, key.data(), key_len, path);
             Bytes block = rng.bytes(16);
             store_be32(&block[12], start);
             GcmCounter ctr;
             gcm_ctr_start(&k, &ctr, block.data());
-            const Bytes data = rng.bytes(16 * 6);
+            const Bytes data = rng.bytes(16 * total);
             Bytes out(data.size());
             gcm_ctr_xor(&k, &ctr, out.data(), data.data(), 2);
             gcm_ctr_xor(&k, &ctr, out.data() + 32, data.data() + 32, 4);
-            for (uint32_t i = 0; i < 6; ++i) {
+            if (total > 6) gcm_ctr_xor(&k, &ctr, out.data() + 96, data.data() + 96, total - 6);
+            for (uint32_t i = 0; i < total; ++i) {
                 Bytes cb = block, ks(16);
                 store_be32(&cb[12], start + i);
                 gcm_aes_block(&k, ks.data(), cb.data());
                 for (int j = 0; j < 16; ++j)
-                    ASSERT_EQ(out[16 * i + j], data[16 * i + j] ^ ks[j]) << key_len << " " << start << " " << i;
+                    ASSERT_EQ(out[16 * i + j], data[16 * i + j] ^ ks[j])
+                        << aes_path_name(path) << " " << key_len << " " << start << " " << i;
             }
-            EXPECT_EQ(ctr.counter, start + 6);
+            EXPECT_EQ(ctr.counter, start + total);
+          }
         }
     }
 }
