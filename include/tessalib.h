@@ -559,6 +559,103 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_Ecb(int32_t handle, unsigned char *data, 
  * (so the handle is checked after the text). */
 TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int32_t encrypt);
 
+/*
+ * File encryption of the six families: XXX_File, XXX_FileExt and XXX_FileHex
+ * (XXX one of AES128, AES192, AES256, DES, TDEA, BLF) encrypt (encrypt
+ * nonzero) or decrypt the file inFile into the file outFile. Results are 0 or
+ * a POSITIVE error code; all are framed. CIPHER_FileEncrypt and
+ * CIPHER_FileDecrypt below share the procedure.
+ *
+ * The ciphertext file is the bare ciphertext: with OPT_PREFIX_IV (0x1000, in
+ * options) and a mode other than ECB the IV block comes first; in ECB and CBC
+ * the data is followed by 1 to B bytes of padding (B the block length), so
+ * the file is whole blocks and at least one block; in CFB, OFB and CTR it is
+ * exactly as long as the plaintext. The files are read and written 4096 bytes
+ * at a time: memory use does not grow with the file.
+ *
+ * options (XXX_FileExt; XXX_File and XXX_FileHex use 0):
+ *   OPT_PREFIX_IV   encryption writes the IV in front; decryption reads it
+ *                   from the front of inFile and ignores iv;
+ *   bits 16-19      the padding (CIPHER_PAD_ values): encryption in ECB and
+ *                   CBC always pads, with CIPHER_PAD_ONEANDZEROES or
+ *                   CIPHER_PAD_ANSIX923 when named, else PKCS #5 (for
+ *                   CIPHER_PAD_NONE too); decryption removes padding of that
+ *                   scheme, except with CIPHER_PAD_NONE, which leaves it;
+ *   0x2000          decryption leaves the padding in the output.
+ *
+ * The procedure, in order:
+ *   1. outFile or inFile NULL or empty: BAD_PARAM_ERROR;
+ *   2. the two name one file: DUP_ERROR, and nothing is touched. Besides the
+ *      same text this includes, when outFile exists, the same file under
+ *      another name: "./a" for "a", a hard or symbolic link, another case of
+ *      the name on a volume that ignores case (device and inode; volume
+ *      serial number and file index on Windows);
+ *   3. an existing outFile is deleted (a symbolic link itself, never a
+ *      directory), even when the input then cannot be opened;
+ *   4. inFile cannot be opened: OPEN_ERROR; outFile cannot be created:
+ *      CREATE_ERROR;
+ *   5. the IV prefix: decryption reads B bytes (READ_ERROR when the file is
+ *      shorter);
+ *   6. the key and IV: a mode other than ECB without an IV: BAD_IV_ERROR; a
+ *      key length the cipher does not take: BAD_KEY_LEN_ERROR; a NULL key:
+ *      BAD_KEY_ERROR;
+ *   7. the data: READ_ERROR when reading inFile fails, WRITE_ERROR when a
+ *      write or the closing of outFile fails; decryption in ECB and CBC:
+ *      BAD_LENGTH_ERROR for a file that is not whole blocks (or, when the
+ *      padding is removed, shorter than one block), DECRYPT_ERROR for
+ *      invalid padding.
+ * After a failure from step 4 on, outFile is deleted: nothing partial is
+ * left behind, and inFile is never changed.
+ *
+ * Behaviour that differs from older releases, on purpose:
+ *   - The duplicate test compares the files, not only the names: an output
+ *     named "./a.bin" for the input "a.bin", or a link to it, used to be
+ *     deleted before the input was opened, destroying the input.
+ *   - A read error is an error (READ_ERROR, output deleted); it used to look
+ *     like the end of the file and, in CFB, OFB and CTR, gave a truncated
+ *     output and success.
+ *   - A NULL modeText is NULL_ERROR (14) before anything is deleted; it used
+ *     to be read through.
+ */
+
+/* XXX_File: the file procedure with the family's key (AES128_ 16 bytes,
+ * AES192_ 24, AES256_ 32, DES_ 8, TDEA_ 24; BLF_ keyLen bytes, 1 to 56) in
+ * the mode of modeText (NULL: NULL_ERROR; not a mode: BAD_MODE_ERROR) with
+ * the block iv (not read in ECB) and options 0. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES192_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES256_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL DES_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL BLF_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv);
+
+/* XXX_FileExt: XXX_File with the option word described above. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL AES192_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL AES256_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL DES_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL BLF_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+
+/* XXX_FileHex: XXX_File with the key and IV as strict hex text. Checks
+ * before the procedure, in order (AES, DES, BLF): modeText NULL: NULL_ERROR;
+ * not a mode: BAD_MODE_ERROR; ivHex given (not NULL or empty) and not exactly
+ * one block: BAD_IV_ERROR (in ECB too; NULL or empty: no IV); keyHex NULL or
+ * empty: BAD_PARAM_ERROR; no bytes or not strict hex: BAD_KEY_ERROR; not the
+ * family's key length (BLF: more than 56 bytes): BAD_KEY_LEN_ERROR.
+ * TDEA_FileHex checks in its own order: outFile or inFile NULL or empty:
+ * BAD_PARAM_ERROR; in a mode other than ECB (a NULL or unknown mode counts
+ * as one) ivHex NULL or empty: BAD_PARAM_ERROR, not 8 bytes: BAD_IV_ERROR;
+ * keyHex NULL or empty: BAD_PARAM_ERROR, no bytes: BAD_KEY_ERROR, not 24
+ * bytes: BAD_KEY_LEN_ERROR; modeText NULL: NULL_ERROR, not a mode:
+ * BAD_MODE_ERROR. The decoded key and IV are wiped. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES192_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES256_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL DES_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL BLF_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+
 /* ------------------------------------------------------------------------ */
 /* CIPHER_: AES and Triple DES with the algorithm, mode and padding chosen   */
 /* at run time; PAD_: block padding; CIPHER_KeyWrap/KeyUnwrap: key wrap      */
@@ -741,6 +838,18 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_UpdateHex(int32_t handle, char *output
  * it and returns 0; any other value (a second call included) returns
  * -INVALID_HANDLE_ERROR. */
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_Final(int32_t handle);
+
+/* CIPHER_FileEncrypt, CIPHER_FileDecrypt: the file procedure of the XXX_File
+ * functions above for AES and Triple DES, with the algorithm, mode and
+ * padding resolved as above (CIPHER_FileDecrypt with OPT_PREFIX_IV checks
+ * only the key length) and the resolved option word as its options
+ * (OPT_PREFIX_IV, the padding field and bit 0x2000 apply). Note that files
+ * are always padded in ECB and CBC: "nopadding" encrypts with PKCS #5 and,
+ * when decrypting, leaves the padding in the output. Returns 0 or a negated
+ * code: the resolution's, then the procedure's (-OPEN_ERROR for a missing
+ * input, -DUP_ERROR, ...). Framed, with a fast entropy sample at entry. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_FileEncrypt(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_FileDecrypt(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
 
 /*
  * PAD_: block padding for blocks of blockLen 8 or 16 bytes. Padding adds

@@ -416,6 +416,30 @@ bool file_identity(const char* path, FileIdentity* out) noexcept {
     return true;
 }
 
+FileKind file_kind(const char* path) noexcept {
+    struct stat st;
+    if (path == nullptr || stat(path, &st) != 0) return FileKind::kMissing;
+    if (S_ISREG(st.st_mode)) return FileKind::kRegular;
+    if (S_ISDIR(st.st_mode)) return FileKind::kDirectory;
+    return FileKind::kOther;
+}
+
+bool delete_file(const char* path) noexcept { return path != nullptr && unlink(path) == 0; }
+
+bool file_read_only(const char* path) noexcept {
+    struct stat st;
+    return path != nullptr && stat(path, &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool file_sync(std::FILE* f) noexcept {
+    if (std::fflush(f) != 0 || std::ferror(f)) return false;
+    int rc;
+    do {
+        rc = fsync(fileno(f));
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
 FileHandle seed_file_open(const char* name, bool create) noexcept {
     const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
     int fd;

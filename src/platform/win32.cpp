@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 #include <commctrl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -355,6 +356,27 @@ bool file_identity(const char* path, FileIdentity* out) noexcept {
     out->volume = info.dwVolumeSerialNumber;
     out->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
+}
+
+FileKind file_kind(const char* path) noexcept {
+    const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    if (attrs == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
+    if ((attrs & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kDirectory;
+    if ((attrs & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
+    return FileKind::kRegular;
+}
+
+bool delete_file(const char* path) noexcept { return path != nullptr && DeleteFileA(path) != 0; }
+
+bool file_read_only(const char* path) noexcept {
+    const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool file_sync(std::FILE* f) noexcept {
+    if (std::fflush(f) != 0 || std::ferror(f)) return false;
+    const intptr_t h = _get_osfhandle(_fileno(f));
+    return h != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(h)) != 0;
 }
 
 bool seed_file_close(FileHandle f, bool flush) noexcept {
