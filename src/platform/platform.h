@@ -164,6 +164,9 @@ bool file_read_only(const char* path) noexcept;
 // on the storage device (fflush and fsync; fflush and FlushFileBuffers).
 // False when either fails.
 bool file_sync(std::FILE* f) noexcept;
+// The size of the file open in the stream, in 64 bits whatever the runtime's
+// long; false when the system cannot say.
+bool stream_size(std::FILE* f, uint64_t* size) noexcept;
 
 // --- Keyboard-entropy prompt -------------------------------------------------
 // What the prompt loops report the user's input to (the random generator's

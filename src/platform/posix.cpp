@@ -440,6 +440,13 @@ bool file_sync(std::FILE* f) noexcept {
     return rc == 0;
 }
 
+bool stream_size(std::FILE* f, uint64_t* size) noexcept {
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || st.st_size < 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
 FileHandle seed_file_open(const char* name, bool create) noexcept {
     const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
     int fd;

@@ -379,6 +379,13 @@ bool file_sync(std::FILE* f) noexcept {
     return h != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(h)) != 0;
 }
 
+bool stream_size(std::FILE* f, uint64_t* size) noexcept {
+    const long long n = _filelengthi64(_fileno(f));
+    if (n < 0) return false;
+    *size = static_cast<uint64_t>(n);
+    return true;
+}
+
 bool seed_file_close(FileHandle f, bool flush) noexcept {
     HANDLE h = reinterpret_cast<HANDLE>(f);
     bool ok = true;
