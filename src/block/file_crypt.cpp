@@ -162,8 +162,8 @@ int32_t file_crypt(const FileCryptArgs& args, const char* out_path, const char* 
     // The output is deleted below: first make sure it is not the input under
     // another name.
     if (std::strcmp(out_path, in_path) == 0 || plat::same_file(out_path, in_path)) return -DUP_ERROR;
-    // An old output goes, a link itself rather than what it points to; a
-    // directory stays (and then cannot be created as the output).
+    // An old output file goes (a link itself rather than what it points
+    // to); a directory or a device stays.
     plat::delete_file(out_path);
     FilePair files;
     const int32_t rc = file_pair_open(&files, out_path, in_path);

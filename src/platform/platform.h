@@ -153,8 +153,10 @@ inline bool same_file(const char* a, const char* b) noexcept {
 // What a path names, links followed.
 enum class FileKind { kMissing, kRegular, kDirectory, kOther };
 FileKind file_kind(const char* path) noexcept;
-// Deletes the directory entry `path` (a symbolic link itself, not what it
-// points to); never a directory. False when nothing was deleted.
+// Deletes the directory entry `path` when it is a regular file or a symbolic
+// link (the link itself, not what it points to); never a directory, a device
+// (/dev/full, NUL), a pipe or a socket, whoever runs it. False when nothing
+// was deleted.
 bool delete_file(const char* path) noexcept;
 // True when no one is meant to write the file: it has no write permission
 // bit at all (POSIX, where root could write it anyway) or the read-only

@@ -424,7 +424,12 @@ FileKind file_kind(const char* path) noexcept {
     return FileKind::kOther;
 }
 
-bool delete_file(const char* path) noexcept { return path != nullptr && unlink(path) == 0; }
+bool delete_file(const char* path) noexcept {
+    struct stat st;
+    if (path == nullptr || lstat(path, &st) != 0) return false;
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+    return unlink(path) == 0;
+}
 
 bool file_read_only(const char* path) noexcept {
     struct stat st;

@@ -366,7 +366,12 @@ FileKind file_kind(const char* path) noexcept {
     return FileKind::kRegular;
 }
 
-bool delete_file(const char* path) noexcept { return path != nullptr && DeleteFileA(path) != 0; }
+bool delete_file(const char* path) noexcept {
+    const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return false;
+    return DeleteFileA(path) != 0;
+}
 
 bool file_read_only(const char* path) noexcept {
     const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;

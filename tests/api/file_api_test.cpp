@@ -493,6 +493,26 @@ TEST(FileEncryption, AFailingWriteLeavesTheInputAndNoOutput) {
     }
 }
 
+// A device named as the output is written to, and never deleted: not when it
+// is there before, not after a write fails (as root, deleting /dev/full would
+// take it from every program on the machine).
+TEST(FileEncryption, ADeviceAsTheOutputIsNeverDeleted) {
+    tu::TempDir dir;
+    const std::string in = dir.file("in");
+    tu::write_file(in, std::string(10000, 'd'));
+    const Bytes key(32, 3), iv(16, 4);
+    struct stat st;
+    EXPECT_EQ(AES128_File("/dev/null", in.c_str(), key.data(), 1, "CBC", iv.data()), 0);
+    ASSERT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_EQ(AES128_File("/dev/full", in.c_str(), key.data(), 1, "CTR", iv.data()), WRITE_ERROR);
+    EXPECT_EQ(CIPHER_StreamFile("/dev/full", in.c_str(), key.data(), 32, iv.data(), 12, 0, STREAM_CHACHA20),
+              -WRITE_ERROR);
+    EXPECT_EQ(PC1_File("/dev/full", in.c_str(), key.data(), 16), WRITE_ERROR);
+    ASSERT_EQ(stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
 TEST(FileEncryption, AFullFileSystemLeavesTheInputAndNoOutput) {
     tu::TempDir dir;
     const std::string mnt = dir.file("small");
