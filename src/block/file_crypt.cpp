@@ -54,6 +54,13 @@ int32_t context_update(FileContext* ctx, uint8_t* out, const uint8_t* in, std::s
 
 bool pads(int32_t mode) noexcept { return mode == kModeEcb || mode == kModeCbc; }
 
+// The two chunk buffers: wiped and freed with the object.
+struct Chunks {
+    SecretBuffer memory;
+    uint8_t* first() const noexcept { return memory.data(); }
+    uint8_t* second() const noexcept { return memory.data() + kFileChunk; }
+};
+
 // Reads a whole chunk, or the last piece of the file: 0 with *got the count.
 int32_t read_chunk(FilePair* files, uint8_t* buf, std::size_t* got) noexcept {
     return file_pair_read(files, buf, kFileChunk, got);
@@ -61,46 +68,43 @@ int32_t read_chunk(FilePair* files, uint8_t* buf, std::size_t* got) noexcept {
 
 // The encryption stream: whole chunks, then the last piece with its padding
 // block in ECB and CBC.
-int32_t encrypt_stream(FilePair* files, FileContext* ctx, int32_t mode, std::size_t block,
-                       uint32_t options) noexcept {
-    SecretBytes<kFileChunk> chunk;
+int32_t encrypt_stream(FilePair* files, FileContext* ctx, int32_t mode, std::size_t block, uint32_t options,
+                       uint8_t* chunk) noexcept {
     std::size_t got = 0;
     for (;;) {
-        int32_t rc = read_chunk(files, chunk.bytes, &got);
+        int32_t rc = read_chunk(files, chunk, &got);
         if (rc != 0) return rc;
         if (got < kFileChunk) break;
-        rc = context_update(ctx, chunk.bytes, chunk.bytes, got);
-        if (rc == 0) rc = file_pair_write(files, chunk.bytes, got);
+        rc = context_update(ctx, chunk, chunk, got);
+        if (rc == 0) rc = file_pair_write(files, chunk, got);
         if (rc != 0) return rc;
     }
     std::size_t out_len = got;
     if (pads(mode)) {
         // got < kFileChunk, a multiple of the block: the padded piece fits.
         const std::size_t n = pad_count(got, block);
-        pad_write(chunk.bytes + got, n, options);
+        pad_write(chunk + got, n, options);
         out_len = got + n;
     }
-    int32_t rc = context_update(ctx, chunk.bytes, chunk.bytes, out_len);
-    if (rc == 0) rc = file_pair_write(files, chunk.bytes, out_len);
+    int32_t rc = context_update(ctx, chunk, chunk, out_len);
+    if (rc == 0) rc = file_pair_write(files, chunk, out_len);
     return rc;
 }
 
 // The decryption stream: one decrypted chunk is held back until the next read
 // shows whether the padding lies in it.
-int32_t decrypt_stream(FilePair* files, FileContext* ctx, int32_t mode, std::size_t block,
-                       uint32_t options) noexcept {
+int32_t decrypt_stream(FilePair* files, FileContext* ctx, int32_t mode, std::size_t block, uint32_t options,
+                       uint8_t* chunk, uint8_t* held) noexcept {
     const uint32_t field = options & kPadFieldMask;
     const bool unpad = pads(mode) && field != CIPHER_PAD_NONE && (options & kFileKeepPadding) == 0;
-    SecretBytes<kFileChunk> chunk;
-    SecretBytes<kFileChunk> held;
     bool have_held = false;
     std::size_t got = 0;
     for (;;) {
-        int32_t rc = read_chunk(files, chunk.bytes, &got);
+        int32_t rc = read_chunk(files, chunk, &got);
         if (rc != 0) return rc;
         if (got < kFileChunk) break;
-        if (have_held && (rc = file_pair_write(files, held.bytes, kFileChunk)) != 0) return rc;
-        rc = context_update(ctx, held.bytes, chunk.bytes, kFileChunk);
+        if (have_held && (rc = file_pair_write(files, held, kFileChunk)) != 0) return rc;
+        rc = context_update(ctx, held, chunk, kFileChunk);
         if (rc != 0) return rc;
         have_held = true;
     }
@@ -108,29 +112,29 @@ int32_t decrypt_stream(FilePair* files, FileContext* ctx, int32_t mode, std::siz
     if (!unpad || got > 0) {
         if (unpad && !have_held && got < block) return -BAD_LENGTH_ERROR;
         if (have_held) {
-            if (const int32_t rc = file_pair_write(files, held.bytes, kFileChunk)) return rc;
+            if (const int32_t rc = file_pair_write(files, held, kFileChunk)) return rc;
         }
         if (got == 0) return 0;
-        if (const int32_t rc = context_update(ctx, chunk.bytes, chunk.bytes, got)) return rc;
+        if (const int32_t rc = context_update(ctx, chunk, chunk, got)) return rc;
         std::size_t keep = got;
         if (unpad) {
-            const int32_t n = CheckPadding(chunk.bytes, got, block, options);
+            const int32_t n = CheckPadding(chunk, got, block, options);
             if (n < 0) return n;
             keep = got - static_cast<std::size_t>(n);
         }
-        return file_pair_write(files, chunk.bytes, keep);
+        return file_pair_write(files, chunk, keep);
     }
     // Padding removed, and the file ended with a whole chunk (or was empty).
     if (!have_held) return -BAD_LENGTH_ERROR;
-    const int32_t n = CheckPadding(held.bytes, kFileChunk, block, options);
+    const int32_t n = CheckPadding(held, kFileChunk, block, options);
     if (n < 0) return n;
-    return file_pair_write(files, held.bytes, kFileChunk - static_cast<std::size_t>(n));
+    return file_pair_write(files, held, kFileChunk - static_cast<std::size_t>(n));
 }
 
 bool name_missing(const char* name) noexcept { return name == nullptr || name[0] == '\0'; }
 
 // Steps 5 to 7 on the open files.
-int32_t run(FilePair* files, const FileCryptArgs& a) noexcept {
+int32_t run(FilePair* files, const FileCryptArgs& a, const Chunks& chunks) noexcept {
     const std::size_t block = file_cipher_block(a.cipher);
     SecretBytes<16> iv_block;
     const uint8_t* iv = a.iv;
@@ -149,8 +153,8 @@ int32_t run(FilePair* files, const FileCryptArgs& a) noexcept {
     FileContext ctx;
     int32_t rc = context_setup(&ctx, a, iv);
     if (rc == 0)
-        rc = a.encrypt ? encrypt_stream(files, &ctx, a.mode, block, a.options)
-                       : decrypt_stream(files, &ctx, a.mode, block, a.options);
+        rc = a.encrypt ? encrypt_stream(files, &ctx, a.mode, block, a.options, chunks.first())
+                       : decrypt_stream(files, &ctx, a.mode, block, a.options, chunks.first(), chunks.second());
     secure_wipe_obj(ctx);
     return rc;
 }
@@ -159,6 +163,8 @@ int32_t run(FilePair* files, const FileCryptArgs& a) noexcept {
 
 int32_t file_crypt(const FileCryptArgs& args, const char* out_path, const char* in_path) noexcept {
     if (name_missing(out_path) || name_missing(in_path)) return -BAD_PARAM_ERROR;
+    Chunks chunks;
+    if (!chunks.memory.allocate(2 * kFileChunk)) return -MEMORY_ERROR;
     // The output is deleted below: first make sure it is not the input under
     // another name.
     if (std::strcmp(out_path, in_path) == 0 || plat::same_file(out_path, in_path)) return -DUP_ERROR;
@@ -168,5 +174,5 @@ int32_t file_crypt(const FileCryptArgs& args, const char* out_path, const char* 
     FilePair files;
     const int32_t rc = file_pair_open(&files, out_path, in_path);
     if (rc != 0) return rc;
-    return file_pair_close(&files, run(&files, args));
+    return file_pair_close(&files, run(&files, args, chunks));
 }

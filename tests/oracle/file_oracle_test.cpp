@@ -103,7 +103,7 @@ TEST(FileOracle, EveryCipherModeAndIvPrefixMatchesOpenSsl) {
             const bool pads = std::string(mode) == "ECB" || std::string(mode) == "CBC";
             for (int32_t prefix : {0, OPT_PREFIX_IV}) {
                 for (std::size_t size : {std::size_t{0}, std::size_t{1}, b - 1, b, std::size_t{4095},
-                                         std::size_t{4096}, std::size_t{4097}, std::size_t{8191},
+                                         std::size_t{4096}, std::size_t{4097}, std::size_t{8191}, std::size_t{65536},
                                          std::size_t{(1u << 20) + 3}}) {
                     if (size > 8191 && prefix != 0) continue;
                     SCOPED_TRACE(name + " prefix " + std::to_string(prefix) + " size " + std::to_string(size));
