@@ -77,53 +77,53 @@ int32_t inflate_query(z_stream& zs) noexcept {
 
 }  // namespace
 
-int32_t zlib_compress(uint8_t* output, std::size_t output_len, const uint8_t* input, std::size_t input_len) noexcept {
+namespace {
+
+// The outcome of one call with finish into the caller's output.
+int32_t finish_code(const z_stream& zs, int ret, bool inflating) noexcept {
+    if (ret == Z_STREAM_END) return fits(zs.total_out) ? static_cast<int32_t>(zs.total_out) : -ZLIB_COMPR_ERROR;
+    if (inflating && ret == Z_NEED_DICT) return -INVALID_DATA_ERROR;
+    if (ret == Z_BUF_ERROR || ret == Z_OK) {
+        // Inflating with all input used and no end: truncated data.
+        return inflating && zs.avail_in == 0 ? -INVALID_DATA_ERROR : -SHORT_BUF_ERROR;
+    }
+    return zlib_code(ret);
+}
+
+// One stream over the whole input: the query loop into the scratch area, or
+// one call with finish into output.
+int32_t zlib_run(bool inflating, uint8_t* output, std::size_t output_len, const uint8_t* input,
+                 std::size_t input_len) noexcept {
     z_stream zs;
     stream_input(zs, input, input_len);
-    int ret = deflateInit2(&zs, kZlibLevel, Z_DEFLATED, kZlibWindowBits, kZlibMemLevel, Z_DEFAULT_STRATEGY);
+    int ret = inflating ? inflateInit2(&zs, kZlibWindowBits)
+                        : deflateInit2(&zs, kZlibLevel, Z_DEFLATED, kZlibWindowBits, kZlibMemLevel, Z_DEFAULT_STRATEGY);
     if (ret != Z_OK) return zlib_code(ret);
     int32_t rc;
     if (output == nullptr) {
-        rc = deflate_query(zs);
+        rc = inflating ? inflate_query(zs) : deflate_query(zs);
     } else {
         zs.next_out = output;
         zs.avail_out = static_cast<uInt>(output_len > UINT_MAX ? UINT_MAX : output_len);
-        ret = deflate(&zs, Z_FINISH);
-        if (ret == Z_STREAM_END)
-            rc = fits(zs.total_out) ? static_cast<int32_t>(zs.total_out) : -ZLIB_COMPR_ERROR;
-        else if (ret == Z_OK || ret == Z_BUF_ERROR)
-            rc = -SHORT_BUF_ERROR;
-        else
-            rc = zlib_code(ret);
+        ret = inflating ? inflate(&zs, Z_FINISH) : deflate(&zs, Z_FINISH);
+        rc = finish_code(zs, ret, inflating);
     }
-    deflateEnd(&zs);
+    if (inflating)
+        inflateEnd(&zs);
+    else
+        deflateEnd(&zs);
     return rc;
+}
+
+}  // namespace
+
+int32_t zlib_compress(uint8_t* output, std::size_t output_len, const uint8_t* input, std::size_t input_len) noexcept {
+    return zlib_run(false, output, output_len, input, input_len);
 }
 
 int32_t zlib_uncompress(uint8_t* output, std::size_t output_len, const uint8_t* input,
                         std::size_t input_len) noexcept {
-    z_stream zs;
-    stream_input(zs, input, input_len);
-    int ret = inflateInit2(&zs, kZlibWindowBits);
-    if (ret != Z_OK) return zlib_code(ret);
-    int32_t rc;
-    if (output == nullptr) {
-        rc = inflate_query(zs);
-    } else {
-        zs.next_out = output;
-        zs.avail_out = static_cast<uInt>(output_len > UINT_MAX ? UINT_MAX : output_len);
-        ret = inflate(&zs, Z_FINISH);
-        if (ret == Z_STREAM_END)
-            rc = fits(zs.total_out) ? static_cast<int32_t>(zs.total_out) : -ZLIB_COMPR_ERROR;
-        else if (ret == Z_NEED_DICT)
-            rc = -INVALID_DATA_ERROR;
-        else if (ret == Z_BUF_ERROR || ret == Z_OK)
-            rc = zs.avail_in == 0 ? -INVALID_DATA_ERROR : -SHORT_BUF_ERROR;
-        else
-            rc = zlib_code(ret);
-    }
-    inflateEnd(&zs);
-    return rc;
+    return zlib_run(true, output, output_len, input, input_len);
 }
 
 uint64_t zstd_bound(uint64_t n) noexcept {

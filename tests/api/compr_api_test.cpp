@@ -273,11 +273,6 @@ bool have(const char* tool) {
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-void write_bytes(const std::string& path, const Bytes& b) { tu::write_file(path, std::string(b.begin(), b.end())); }
-Bytes read_bytes(const std::string& path) {
-    const std::string s = tu::read_file(path);
-    return Bytes(s.begin(), s.end());
-}
 
 }  // namespace
 
@@ -288,14 +283,14 @@ TEST(Compression, ZstdToolReadsOursAndWeReadItsFrames) {
     Bytes data = rng.bytes(300000);
     data.insert(data.end(), 300000, 'z');
     const std::string plain = dir.file("plain"), ours = dir.file("ours.zst"), back = dir.file("back");
-    write_bytes(ours, compress(data, kZstd));
+    tu::write_bytes(ours, compress(data, kZstd));
     ASSERT_EQ(std::system(("zstd -q -d -f -o " + back + " " + ours).c_str()), 0);
-    EXPECT_EQ(read_bytes(back), data);
-    write_bytes(plain, data);
+    EXPECT_EQ(tu::read_bytes(back), data);
+    tu::write_bytes(plain, data);
     for (const char* level : {"-1", "-3", "-19"}) {
         const std::string theirs = dir.file(std::string("theirs") + level + ".zst");
         ASSERT_EQ(std::system(("zstd -q -f " + std::string(level) + " -o " + theirs + " " + plain).c_str()), 0);
-        EXPECT_EQ(uncompress(read_bytes(theirs), kZstd), data) << level;
+        EXPECT_EQ(uncompress(tu::read_bytes(theirs), kZstd), data) << level;
     }
 }
 
@@ -306,17 +301,17 @@ TEST(Compression, PythonZlibReadsOursAndWeReadItsStreams) {
     Bytes data = rng.bytes(100000);
     data.insert(data.end(), 100000, 'p');
     const std::string plain = dir.file("plain"), ours = dir.file("ours.z"), back = dir.file("back");
-    write_bytes(plain, data);
-    write_bytes(ours, compress(data, kZlib));
+    tu::write_bytes(plain, data);
+    tu::write_bytes(ours, compress(data, kZlib));
     const std::string py = "python3 -c \"import sys, zlib; d = open(sys.argv[1], 'rb').read(); "
                            "open(sys.argv[2], 'wb').write(";
     ASSERT_EQ(std::system((py + "zlib.decompress(d))\" " + ours + " " + back).c_str()), 0);
-    EXPECT_EQ(read_bytes(back), data);
+    EXPECT_EQ(tu::read_bytes(back), data);
     for (int level : {1, 6, 9}) {
         const std::string theirs = dir.file("theirs" + std::to_string(level) + ".z");
         ASSERT_EQ(std::system((py + "zlib.compress(d, " + std::to_string(level) + "))\" " + plain + " " + theirs).c_str()),
                   0);
-        EXPECT_EQ(uncompress(read_bytes(theirs), kZlib), data) << level;
+        EXPECT_EQ(uncompress(tu::read_bytes(theirs), kZlib), data) << level;
     }
 }
 #endif

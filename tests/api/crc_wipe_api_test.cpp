@@ -24,26 +24,13 @@ using tu::Bytes;
 
 namespace {
 
-bool exists(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
-}
 
-void make_read_only(const std::string& path) {
+// No write permission at all (the read-only attribute on Windows), or back.
+void set_read_only(const std::string& path, bool read_only) {
 #if defined(_WIN32)
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(path.c_str(), read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
 #else
-    chmod(path.c_str(), 0444);
-#endif
-}
-
-void make_writable(const std::string& path) {
-#if defined(_WIN32)
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-#else
-    chmod(path.c_str(), 0644);
+    chmod(path.c_str(), read_only ? 0444 : 0644);
 #endif
 }
 
@@ -119,7 +106,7 @@ TEST(Wipe, FilesAreOverwrittenAndDeleted) {
             const std::string f = dir.file("victim");
             tu::write_file(f, std::string(size, 'x'));
             EXPECT_EQ(WIPE_File(f.c_str(), options), 0) << options << " " << size;
-            EXPECT_FALSE(exists(f));
+            EXPECT_FALSE(tu::file_exists(f));
         }
     }
 }
@@ -133,10 +120,10 @@ TEST(Wipe, FilesItMustNotTouch) {
     // No write permission at all: refused even to root, and unchanged.
     const std::string ro = dir.file("read-only");
     tu::write_file(ro, content);
-    make_read_only(ro);
+    set_read_only(ro, true);
     EXPECT_EQ(WIPE_File(ro.c_str(), 0), OPEN_ERROR);
     EXPECT_EQ(tu::read_file(ro), content);
-    make_writable(ro);
+    set_read_only(ro, false);
     // A directory is not a file to wipe.
     EXPECT_EQ(WIPE_File(dir.path().c_str(), 0), OPEN_ERROR);
 #if !defined(_WIN32)
@@ -167,7 +154,7 @@ TEST(Wipe, AWipeThatCannotBeWrittenOutLeavesTheFile) {
         waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), WIPE_ERROR);
-        EXPECT_TRUE(exists(f));
+        EXPECT_TRUE(tu::file_exists(f));
     }
 }
 #endif

@@ -31,19 +31,8 @@ namespace {
 
 constexpr int32_t kKeepPadding = 0x2000;
 
-bool exists(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
-}
 
-Bytes read_bytes(const std::string& path) {
-    const std::string s = tu::read_file(path);
-    return Bytes(s.begin(), s.end());
-}
 
-void write_bytes(const std::string& path, const Bytes& b) { tu::write_file(path, std::string(b.begin(), b.end())); }
 
 // One family's file functions and in-memory twin, behind one shape (only
 // Blowfish passes the key length on).
@@ -140,14 +129,14 @@ TEST(FileEncryption, LayoutEdgeCases) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.mode) + " " + std::to_string(c.size));
         const Bytes plain = rng.bytes(c.size);
-        write_bytes(in, plain);
+        tu::write_bytes(in, plain);
         ASSERT_EQ(AES128_FileExt(enc.c_str(), in.c_str(), key.data(), 1, c.mode, iv.data(), c.options), 0);
-        EXPECT_EQ(read_bytes(enc).size(), c.cipher_size);
+        EXPECT_EQ(tu::read_bytes(enc).size(), c.cipher_size);
         // Decrypting with the prefix needs no IV.
         const unsigned char* div = (c.options & OPT_PREFIX_IV) != 0 ? nullptr : iv.data();
         if (std::strcmp(c.mode, "ECB") == 0) div = nullptr;
         ASSERT_EQ(AES128_FileExt(dec.c_str(), enc.c_str(), key.data(), 0, c.mode, div, c.options), 0);
-        EXPECT_EQ(read_bytes(dec), plain);
+        EXPECT_EQ(tu::read_bytes(dec), plain);
     }
 }
 
@@ -158,13 +147,13 @@ TEST(FileEncryption, PaddingIsKeptWhenAsked) {
     const std::string in = dir.file("plain"), enc = dir.file("enc"), dec = dir.file("dec");
     for (std::size_t size : {0u, 5u, 16u, 4095u, 4096u}) {
         const Bytes plain = rng.bytes(size);
-        write_bytes(in, plain);
+        tu::write_bytes(in, plain);
         ASSERT_EQ(AES128_File(enc.c_str(), in.c_str(), key.data(), 1, "CBC", iv.data()), 0);
         const Bytes with_padding = padded(plain, 16, 0);
         // Bit 0x2000, and the padding field CIPHER_PAD_NONE, leave the padding.
         for (int32_t options : {kKeepPadding, CIPHER_PAD_NONE, kKeepPadding | CIPHER_PAD_ANSIX923}) {
             ASSERT_EQ(AES128_FileExt(dec.c_str(), enc.c_str(), key.data(), 0, "CBC", iv.data(), options), 0);
-            EXPECT_EQ(read_bytes(dec), with_padding) << size << " " << options;
+            EXPECT_EQ(tu::read_bytes(dec), with_padding) << size << " " << options;
         }
     }
 }
@@ -195,48 +184,48 @@ TEST(FileEncryption, DecryptionFailuresLeaveNoOutput) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        write_bytes(in, c.content);
-        write_bytes(out, rng.bytes(5));  // an old output: gone whatever happens
+        tu::write_bytes(in, c.content);
+        tu::write_bytes(out, rng.bytes(5));  // an old output: gone whatever happens
         EXPECT_EQ(AES128_FileExt(out.c_str(), in.c_str(), key.data(), 0, c.mode, iv.data(), c.options), c.expected);
         EXPECT_EQ(API_ErrorCode(), c.expected);
-        EXPECT_FALSE(exists(out));
-        EXPECT_EQ(read_bytes(in), c.content);
+        EXPECT_FALSE(tu::file_exists(out));
+        EXPECT_EQ(tu::read_bytes(in), c.content);
     }
 }
 
 TEST(FileEncryption, ChecksAndCodesOfEveryForm) {
     tu::TempDir dir;
     const std::string in = dir.file("in"), out = dir.file("out"), missing = dir.file("missing");
-    write_bytes(in, tu::bytes_of("some data"));
+    tu::write_bytes(in, tu::bytes_of("some data"));
     const Bytes key(32, 0x11), iv(16, 0x22);
-    auto old_output = [&] { write_bytes(out, tu::bytes_of("old")); };
+    auto old_output = [&] { tu::write_bytes(out, tu::bytes_of("old")); };
 
     // Names: checked before anything is touched.
     old_output();
     EXPECT_EQ(AES128_File(nullptr, in.c_str(), key.data(), 1, "ECB", nullptr), BAD_PARAM_ERROR);
     EXPECT_EQ(AES128_File(out.c_str(), "", key.data(), 1, "ECB", nullptr), BAD_PARAM_ERROR);
     EXPECT_EQ(AES128_File(in.c_str(), in.c_str(), key.data(), 1, "ECB", nullptr), DUP_ERROR);
-    EXPECT_TRUE(exists(out));
+    EXPECT_TRUE(tu::file_exists(out));
     // The mode, before anything is deleted: NULL is NULL_ERROR.
     EXPECT_EQ(AES128_File(out.c_str(), in.c_str(), key.data(), 1, nullptr, nullptr), NULL_ERROR);
     EXPECT_EQ(BLF_FileExt(out.c_str(), in.c_str(), key.data(), 8, 1, nullptr, nullptr, 0), NULL_ERROR);
     EXPECT_EQ(DES_File(out.c_str(), in.c_str(), key.data(), 1, "XYZ", nullptr), BAD_MODE_ERROR);
-    EXPECT_TRUE(exists(out));
+    EXPECT_TRUE(tu::file_exists(out));
     // A missing input still removes an old output.
     EXPECT_EQ(AES128_File(out.c_str(), missing.c_str(), key.data(), 1, "ECB", nullptr), OPEN_ERROR);
-    EXPECT_FALSE(exists(out));
+    EXPECT_FALSE(tu::file_exists(out));
     old_output();
     EXPECT_EQ(CIPHER_FileEncrypt(out.c_str(), missing.c_str(), key.data(), 16, nullptr, 0, "aes128", 0), -OPEN_ERROR);
     EXPECT_EQ(API_ErrorCode(), OPEN_ERROR);
-    EXPECT_FALSE(exists(out));
+    EXPECT_FALSE(tu::file_exists(out));
     // No IV in a chaining mode: found at key set-up, after the files are open.
     old_output();
     EXPECT_EQ(AES256_File(out.c_str(), in.c_str(), key.data(), 1, "CBC", nullptr), BAD_IV_ERROR);
-    EXPECT_FALSE(exists(out));
+    EXPECT_FALSE(tu::file_exists(out));
     EXPECT_EQ(BLF_File(out.c_str(), in.c_str(), key.data(), 57, 1, "ECB", nullptr), BAD_KEY_LEN_ERROR);
     EXPECT_EQ(BLF_File(out.c_str(), in.c_str(), key.data(), -1, 1, "ECB", nullptr), BAD_KEY_LEN_ERROR);
     EXPECT_EQ(DES_File(out.c_str(), in.c_str(), nullptr, 1, "ECB", nullptr), BAD_KEY_ERROR);
-    EXPECT_FALSE(exists(out));
+    EXPECT_FALSE(tu::file_exists(out));
     // An output that cannot be created.
     EXPECT_EQ(AES128_File(dir.file("no/such/dir").c_str(), in.c_str(), key.data(), 1, "ECB", nullptr), CREATE_ERROR);
 
@@ -252,10 +241,10 @@ TEST(FileEncryption, ChecksAndCodesOfEveryForm) {
     EXPECT_EQ(AES256_FileHex(out.c_str(), in.c_str(), k16.c_str(), 1, "ECB", nullptr), BAD_KEY_LEN_ERROR);
     EXPECT_EQ(BLF_FileHex(out.c_str(), in.c_str(), std::string(114, 'A').c_str(), 1, "ECB", nullptr),
               BAD_KEY_LEN_ERROR);
-    EXPECT_TRUE(exists(out));
+    EXPECT_TRUE(tu::file_exists(out));
     // DES_FileHex in CBC with an empty IV: no IV, refused by the key set-up.
     EXPECT_EQ(DES_FileHex(out.c_str(), in.c_str(), "0123456789ABCDEF", 1, "CBC", ""), BAD_IV_ERROR);
-    EXPECT_FALSE(exists(out));
+    EXPECT_FALSE(tu::file_exists(out));
     EXPECT_EQ(AES128_FileHex(out.c_str(), in.c_str(), k16.c_str(), 1, "CBC", iv16.c_str()), 0);
 
     // TDEA_FileHex in its own order.
@@ -270,7 +259,7 @@ TEST(FileEncryption, ChecksAndCodesOfEveryForm) {
     EXPECT_EQ(TDEA_FileHex(out.c_str(), in.c_str(), "0011", 1, "CBC", iv8.c_str()), BAD_KEY_LEN_ERROR);
     EXPECT_EQ(TDEA_FileHex(out.c_str(), in.c_str(), k24.c_str(), 1, "XYZ", iv8.c_str()), BAD_MODE_ERROR);
     EXPECT_EQ(TDEA_FileHex(out.c_str(), in.c_str(), k24.c_str(), 1, nullptr, iv8.c_str()), NULL_ERROR);
-    EXPECT_TRUE(exists(out));
+    EXPECT_TRUE(tu::file_exists(out));
     EXPECT_EQ(TDEA_FileHex(out.c_str(), in.c_str(), k24.c_str(), 1, "ECB", "not hex"), 0);  // no IV in ECB
 
     // CIPHER_: the resolution's codes, negated.
@@ -292,7 +281,7 @@ TEST(FileEncryption, ChecksAndCodesOfEveryForm) {
               0);
     EXPECT_EQ(CIPHER_FileDecrypt(out.c_str(), enc.c_str(), key.data(), 16, nullptr, 0, "aes128/cbc", OPT_PREFIX_IV),
               0);
-    EXPECT_EQ(read_bytes(out), tu::bytes_of("some data"));
+    EXPECT_EQ(tu::read_bytes(out), tu::bytes_of("some data"));
 }
 
 // --- Round trips against the in-memory functions -------------------------------------------------
@@ -320,11 +309,11 @@ TEST(FileEncryption, EveryCipherModePaddingAndPrefixMatchesTheInMemoryFunctions)
                         SCOPED_TRACE(std::string(f.name) + " " + mode + " options " + std::to_string(options) +
                                      " size " + std::to_string(size));
                         const Bytes plain = rng.bytes(size);
-                        write_bytes(in, plain);
+                        tu::write_bytes(in, plain);
                         ASSERT_EQ(f.file_ext(enc.c_str(), in.c_str(), key.data(), tu::len32(key), 1, mode, iv.data(),
                                              options),
                                   0);
-                        const Bytes cipher = read_bytes(enc);
+                        const Bytes cipher = tu::read_bytes(enc);
                         ASSERT_EQ(cipher, expected_ciphertext(f, mode, key, iv, plain, options));
                         // Back: the padding removed unless the field says none.
                         const unsigned char* div = prefix != 0 ? nullptr : iv.data();
@@ -332,18 +321,18 @@ TEST(FileEncryption, EveryCipherModePaddingAndPrefixMatchesTheInMemoryFunctions)
                                              options),
                                   0);
                         const bool kept = pads(mode) && padding == CIPHER_PAD_NONE;
-                        ASSERT_EQ(read_bytes(dec), kept ? padded(plain, b, padding) : plain);
+                        ASSERT_EQ(tu::read_bytes(dec), kept ? padded(plain, b, padding) : plain);
                         if (f.cipher_alg == 0) continue;
                         // The generic functions give the same files.
                         const int32_t word = f.cipher_alg | kCipherModes[mi] | options;
                         ASSERT_EQ(CIPHER_FileEncrypt(dec2.c_str(), in.c_str(), key.data(), tu::len32(key), iv.data(),
                                                      tu::len32(iv), nullptr, word),
                                   0);
-                        ASSERT_EQ(read_bytes(dec2), cipher);
+                        ASSERT_EQ(tu::read_bytes(dec2), cipher);
                         ASSERT_EQ(CIPHER_FileDecrypt(dec2.c_str(), enc.c_str(), key.data(), tu::len32(key), iv.data(),
                                                      tu::len32(iv), nullptr, word),
                                   0);
-                        ASSERT_EQ(read_bytes(dec2), read_bytes(dec));
+                        ASSERT_EQ(tu::read_bytes(dec2), tu::read_bytes(dec));
                         // And the in-memory CIPHER_ function decrypts the file
                         // (its "none" means no padding at all; in ECB its IV
                         // prefix is a block of zeros, the file has none).
@@ -366,14 +355,14 @@ TEST(FileEncryption, HexFormsEqualTheByteForms) {
     tu::TempDir dir;
     tu::Prng rng(11);
     const std::string in = dir.file("plain"), a = dir.file("a"), b = dir.file("b");
-    write_bytes(in, rng.bytes(5000));
+    tu::write_bytes(in, rng.bytes(5000));
     for (const FileFamily& f : kFamilies) {
         const Bytes key = rng.bytes(f.key_len), iv = rng.bytes(f.block);
         for (const char* mode : kModes) {
             SCOPED_TRACE(std::string(f.name) + " " + mode);
             ASSERT_EQ(f.file(a.c_str(), in.c_str(), key.data(), tu::len32(key), 1, mode, iv.data()), 0);
             ASSERT_EQ(f.file_hex(b.c_str(), in.c_str(), tu::to_hex(key).c_str(), 1, mode, tu::to_hex(iv).c_str()), 0);
-            EXPECT_EQ(read_bytes(a), read_bytes(b));
+            EXPECT_EQ(tu::read_bytes(a), tu::read_bytes(b));
         }
     }
 }
@@ -412,7 +401,7 @@ TEST(FileEncryption, TheInputUnderAnotherNameIsRefusedAndKept) {
     tu::Prng rng(12);
     const Bytes content = rng.bytes(10000);
     const std::string in = dir.file("a.bin");
-    write_bytes(in, content);
+    tu::write_bytes(in, content);
     std::vector<std::string> other_names;
     // The same name with "./" or ".\" in front, relative to the current directory.
     const std::string base = in.substr(0, in.find_last_of("/\\") + 1);
@@ -431,8 +420,8 @@ TEST(FileEncryption, TheInputUnderAnotherNameIsRefusedAndKept) {
     for (const std::string& name : other_names) {
         for (const auto& [fn, rc] : all_file_functions(name, in)) {
             EXPECT_EQ(rc < 0 ? -rc : rc, DUP_ERROR) << fn << " output " << name;
-            ASSERT_EQ(read_bytes(in), content) << fn << " output " << name;
-            ASSERT_TRUE(exists(name));
+            ASSERT_EQ(tu::read_bytes(in), content) << fn << " output " << name;
+            ASSERT_TRUE(tu::file_exists(name));
         }
     }
 }
@@ -447,7 +436,7 @@ TEST(FileEncryption, AFailingReadIsAnErrorAndLeavesNoOutput) {
     const std::string in = dir.path();
     for (const auto& [fn, rc] : all_file_functions(out, in)) {
         EXPECT_EQ(rc < 0 ? -rc : rc, READ_ERROR) << fn;
-        EXPECT_FALSE(exists(out)) << fn;
+        EXPECT_FALSE(tu::file_exists(out)) << fn;
     }
 #endif
 }
@@ -479,7 +468,7 @@ TEST(FileEncryption, AFailingWriteLeavesTheInputAndNoOutput) {
     tu::Prng rng(13);
     const Bytes content = rng.bytes(100000);
     const std::string in = dir.file("in"), out = dir.file("out");
-    write_bytes(in, content);
+    tu::write_bytes(in, content);
     const Bytes key(32, 7), iv(16, 9);
     for (int which = 0; which < 4; ++which) {
         const int status = in_child_with_file_limit(20000, [&] {
@@ -491,8 +480,8 @@ TEST(FileEncryption, AFailingWriteLeavesTheInputAndNoOutput) {
             }
         });
         EXPECT_EQ(status, WRITE_ERROR) << which;
-        EXPECT_FALSE(exists(out)) << which;
-        EXPECT_EQ(read_bytes(in), content);
+        EXPECT_FALSE(tu::file_exists(out)) << which;
+        EXPECT_EQ(tu::read_bytes(in), content);
     }
 }
 
@@ -525,14 +514,14 @@ TEST(FileEncryption, AFullFileSystemLeavesTheInputAndNoOutput) {
     tu::Prng rng(14);
     const Bytes content = rng.bytes(200000);
     const std::string in = dir.file("in"), out = mnt + "/out";
-    write_bytes(in, content);
+    tu::write_bytes(in, content);
     const Bytes key(16, 1), iv(16, 2);
     EXPECT_EQ(AES128_File(out.c_str(), in.c_str(), key.data(), 1, "CTR", iv.data()), WRITE_ERROR);
-    EXPECT_FALSE(exists(out));
+    EXPECT_FALSE(tu::file_exists(out));
     EXPECT_EQ(CIPHER_FileEncrypt(out.c_str(), in.c_str(), key.data(), 16, iv.data(), 16, "aes128/cbc", 0),
               -WRITE_ERROR);
-    EXPECT_FALSE(exists(out));
-    EXPECT_EQ(read_bytes(in), content);
+    EXPECT_FALSE(tu::file_exists(out));
+    EXPECT_EQ(tu::read_bytes(in), content);
     umount(mnt.c_str());
 }
 #endif
