@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t in_len = static_cast<int32_t>(size - 1);
     const int32_t need = uncompress(which, nullptr, 0, in, in_len);
     FUZZ_CHECK(need >= 0 || known_failure(need));
-    if (need < 0 || need > (64 << 20)) return 0;
+    if (need < 0 || need > (4 << 20)) return 0;
     // Exactly the room needed, in a buffer of its own so that ASan sees any
     // write past it.
     std::vector<unsigned char> out(static_cast<std::size_t>(need) + 1);
