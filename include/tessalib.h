@@ -717,13 +717,14 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int
  * The procedure, in order:
  *   1. outFile or inFile NULL or empty: BAD_PARAM_ERROR; the two 64 KiB
  *      buffers cannot be had: MEMORY_ERROR;
- *   2. the two name one file: DUP_ERROR, and nothing is touched. Besides the
- *      same text this includes, when outFile exists, the same file under
- *      another name: "./a" for "a", a hard or symbolic link, another case of
- *      the name on a volume that ignores case (device and inode; volume
- *      serial number and file index on Windows);
- *   3. an existing outFile is deleted (a symbolic link itself, never a
- *      directory), even when the input then cannot be opened;
+ *   2. the two names are one file: DUP_ERROR, and nothing is touched.
+ *      Besides the same text this includes, when outFile exists, the same
+ *      file under another name: "./a" for "a", a hard or symbolic link,
+ *      another case of the name on a volume that ignores case (device and
+ *      inode; volume serial number and file index on Windows);
+ *   3. an existing outFile is deleted when it is a file (a symbolic link
+ *      itself, not what it points to; never a directory or a device such as
+ *      /dev/full or NUL), even when the input then cannot be opened;
  *   4. inFile cannot be opened: OPEN_ERROR; outFile cannot be created:
  *      CREATE_ERROR;
  *   5. the IV prefix: decryption reads B bytes (READ_ERROR when the file is
@@ -736,8 +737,9 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int
  *      BAD_LENGTH_ERROR for a file that is not whole blocks (or, when the
  *      padding is removed, shorter than one block), DECRYPT_ERROR for
  *      invalid padding.
- * After a failure from step 4 on, outFile is deleted: nothing partial is
- * left behind, and inFile is never changed.
+ * After a failure from step 4 on, outFile is deleted (again only a file,
+ * never a device): nothing partial is left behind, and inFile is never
+ * changed.
  *
  * Behaviour that differs from older releases, on purpose:
  *   - The duplicate test compares the files, not only the names: an output
@@ -748,6 +750,8 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int
  *     output and success.
  *   - A NULL modeText is NULL_ERROR (14) before anything is deleted; it used
  *     to be read through.
+ *   - Only files are deleted: a device named as the output (/dev/full) used
+ *     to be deleted too, which for root removed it from the system.
  */
 
 /* XXX_File: the file procedure with the family's key (AES128_ 16 bytes,
