@@ -2,7 +2,7 @@
 // (AES128_/AES192_/AES256_, DES_, TDEA_, BLF_ byte forms), and the generic
 // CIPHER_EncryptBytes / CIPHER_DecryptBytes when an algorithm/mode/padding
 // name, a padding or the IV in front is asked for; the _FileExt forms for
-// --file FILE --out FILE.
+// files (--in FILE --out FILE, or --file FILE --out FILE).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -134,7 +134,7 @@ int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
     return status;
 }
 
-// --- Files: --file FILE --out FILE ---------------------------------------------------------------
+// --- Files: --in FILE --out FILE -----------------------------------------------------------------
 
 int32_t run_file(const Algorithm& alg, const std::string& out, const std::string& in, const tessa::Bytes& key,
                  bool encrypt, const char* mode, const unsigned char* iv, int32_t options) {
@@ -186,11 +186,14 @@ int32_t with_progress(const char* cmd, const std::string& in, const std::string&
     return rc;
 }
 
+bool is_data_format(const std::string& in) { return in == "raw" || in == "hex" || in == "b64"; }
+
 int run_files(const char* cmd, bool encrypt, const Algorithm& alg, tessa::Bytes& key, const tessa::Bytes& iv,
               bool has_iv, const std::string& mode, const tessa::Options& opts) {
-    const std::string in = opts.value("--file"), out = opts.value("--out");
+    const bool by_file = opts.has("--file");
+    const std::string in = opts.value(by_file ? "--file" : "--in"), out = opts.value("--out");
     if (in.empty() || out.empty() || !opts.positionals().empty() || opts.has("--text") || opts.has("--hex") ||
-        opts.has("--b64") || opts.has("--in") || opts.has("--to")) {
+        opts.has("--b64") || (by_file && opts.has("--in")) || opts.has("--to")) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, "with --file FILE give --out FILE and no other data or --to");
     }
@@ -208,7 +211,10 @@ int run_files(const char* cmd, bool encrypt, const Algorithm& alg, tessa::Bytes&
 
 int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
     const std::string alg_name = opts.value("--alg");
-    const bool file = opts.has("--file");
+    // Files: --file FILE --out FILE, or --in FILE --out FILE when no data
+    // format is asked for (--in raw|hex|b64, --from, --to read or write data).
+    const bool file = opts.has("--file") || (opts.has("--in") && opts.has("--out") && !opts.has("--from") &&
+                                             !opts.has("--to") && !is_data_format(opts.value("--in")));
     if (alg_name.find('/') != std::string::npos || opts.has("--pad") || (opts.has("--prefix-iv") && !file)) {
         if (file)
             return tessa::usage_error(cmd, "with --file give --alg ALG and --mode MODE (files are padded with "
@@ -294,7 +300,8 @@ int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts)
     "                from there; in ECB a block of zeros when no --iv is given)\n"  \
     "\n"                                                                                                        \
     "Files (--alg ALG with --mode, not a generic name):\n"                                                    \
-    "  --file FILE --out FILE   encrypt or decrypt FILE into another file, any size;\n"                       \
+    "  --in FILE --out FILE   (or --file FILE --out FILE) encrypt or decrypt FILE into\n"                     \
+    "                another file, any size, without --from or --to;\n"                                         \
     "                ECB and CBC add PKCS #5 padding when encrypting and remove it\n"                          \
     "                when decrypting; --prefix-iv puts the IV in front (decrypt: reads\n"                      \
     "                it from there). The output must not be the input (under any\n"                           \
@@ -316,7 +323,7 @@ TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any 
                "  tessa encrypt --alg aes128/cbc/pkcs5 --key <32 hex digits> --iv <32 hex digits> \\\n"
                "      --prefix-iv --text 'any length'\n"
                "  tessa encrypt --alg aes128 --mode cbc --key <32 hex digits> --iv <32 hex digits> \\\n"
-               "      --prefix-iv --file report.pdf --out report.pdf.enc\n",
+               "      --prefix-iv --in report.pdf --out report.pdf.enc\n",
                BLOCK_VALUED, {"--prefix-iv"}, cmd_encrypt});
 TESSA_COMMAND({"decrypt", "decrypt with AES, DES, Triple DES or Blowfish in any mode",
                "usage: tessa decrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"
