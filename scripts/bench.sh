@@ -27,5 +27,5 @@ done
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DTESSALIB_BENCH=ON -DTESSALIB_TOOLS=OFF >/dev/null
-cmake --build "$build" --target tessalib_bench -j "$(nproc 2>/dev/null || echo 2)"
+cmake --build "$build" --target tessalib_bench tessalib_bench_tables -j "$(nproc 2>/dev/null || echo 2)"
 exec python3 "$root/bench/report" --bin "$build/bench/tessalib_bench" "${args[@]}"
