@@ -267,6 +267,19 @@ cases=$(cat <<'EOF'
 0 | | ^ok$ | tessa rand key 32 --out "$work/k.bin" && test $(wc -c <"$work/k.bin") -eq 32 && echo ok
 0 | | ^ok$ | tessa rand nonce 12 --to hex --out "$work/n.hex" && grep -Eq '^[0-9A-F]{24}$' "$work/n.hex" && echo ok
 2 | ^tessa rand: --to takes hex, b64 or raw | | tessa rand key 16 --to text
+# tessa seal/open --alg gcm (GCM_Encrypt/GCM_Decrypt): the GCM paper's test
+# cases 2 and 9 (AES-128 and AES-192), a shorter tag, a 60-byte nonce.
+0 | | ^000000000000000000000000CD33B28AC773F74BA00ED1F312572435$ | tessa seal --alg gcm --key 000000000000000000000000000000000000000000000000 --nonce 000000000000000000000000 --text ""
+0 | | ^0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BDF53A67B21257BDDF$ | tessa seal --alg gcm --no-prefix --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 00000000000000000000000000000000
+0 | | ^0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BD$ | tessa seal --alg gcm --no-prefix --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 00000000000000000000000000000000
+0 | | ^00000000000000000000000000000000$ | tessa open --alg gcm --no-prefix --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BD
+0 | | ^hello$ | n=$(printf '%0120d' 7) && tessa seal --alg gcm --key 0000000000000000000000000000000000000000000000000000000000000000 --nonce $n --aad hdr --text hello --to raw | tessa open --alg gcm --key 0000000000000000000000000000000000000000000000000000000000000000 --nonce-len 60 --aad hdr --to text
+1 | ^tessa open: Authentication failed \(AUTH_FAIL_ERROR\): the data, key, nonce, tag length | | tessa open --alg gcm --no-prefix --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BC
+1 | ^tessa open: the data is shorter than a sealed message \(nonce and tag\)$ | | tessa open --alg gcm --key 00000000000000000000000000000000 --hex 00
+2 | ^tessa seal: --tag-len takes 4 to 16, not 3 | | tessa seal --alg gcm --tag-len 3 --key 00000000000000000000000000000000 --nonce 00 --text a
+2 | ^tessa seal: --key takes an AES key of 16, 24 or 32 bytes | | tessa seal --alg gcm --key 0000 --nonce 00 --text a
+2 | ^tessa seal: --tag-len and --nonce-len go with --alg gcm | | tessa seal --alg aes128-gcm --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --text a
+2 | ^tessa seal: --nonce-len is for open | | tessa seal --alg gcm --nonce-len 8 --key 00000000000000000000000000000000 --nonce 00 --text a
 # version and selftest take no arguments.
 2 | ^tessa selftest: takes no arguments | | tessa selftest now
 2 | ^tessa version: takes no arguments but --verbose | | tessa version 6
