@@ -151,7 +151,7 @@ cases=$(cat <<'EOF'
 1 | ^tessa open: Data not a valid length \(BAD_LENGTH_ERROR\): the data is shorter than a sealed message | | tessa open --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --hex 00112233
 2 | ^tessa seal: --nonce takes the nonce of AES-128-GCM: 12 bytes \(24 hex digits\) | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --nonce 00 --text a
 2 | ^tessa seal: --key takes the key of ChaCha20-Poly1305: 32 bytes | | tessa seal --alg chacha20-poly1305 --key 000102030405060708090A0B0C0D0E0F --nonce 070000004041424344454647 --text a
-2 | ^tessa seal: --alg takes aes128-gcm, aes256-gcm, chacha20-poly1305, ascon128 or ascon128a, not aes | | tessa seal --alg aes --key 00 --text a
+2 | ^tessa seal: --alg takes aes128-gcm, aes256-gcm, chacha20-poly1305, ascon128, ascon128a or gcm, not aes | | tessa seal --alg aes --key 00 --text a
 2 | ^tessa open: the nonce is read from the data; --nonce goes with --no-prefix | | tessa open --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --nonce 070000004041424344454647 --hex 00
 2 | ^tessa seal: give --aad or --aad-hex, not both | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --nonce 070000004041424344454647 --aad a --aad-hex 00 --text a
 2 | ^tessa seal: --nonce needs a value | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --text a --nonce
