@@ -69,6 +69,20 @@ int get_aad(const char* cmd, const tessa::Options& opts, tessa::Bytes* aad) {
     return 0;
 }
 
+// The rest of a seal or open command line after the key and the nonce (whose
+// reading gave `status`): no --nonce where open reads it from the data, the
+// associated data, the data. Returns 0, or the exit status after printing
+// why, the key then wiped.
+int read_rest(const char* cmd, bool seal, bool prefix, const tessa::Options& opts, int status, tessa::Bytes* key,
+              tessa::Bytes* aad, tessa::Bytes* data) {
+    if (status == 0 && !seal && prefix && opts.has("--nonce"))
+        status = tessa::usage_error(cmd, "the nonce is read from the data; --nonce goes with --no-prefix");
+    if (status == 0) status = get_aad(cmd, opts, aad);
+    if (status == 0) status = tessa::get_data(cmd, opts, data);
+    if (status != 0) tessa::wipe(*key);
+    return status;
+}
+
 // --alg gcm: GCM_Encrypt / GCM_Decrypt. The key picks AES-128/192/256; the
 // nonce may be any length (--nonce-len tells open how long the one in front
 // is, 12 by default); the tag is --tag-len bytes (4 to 16, 16 by default).
@@ -97,18 +111,9 @@ int run_gcm(const char* cmd, bool seal, const tessa::Options& opts) {
         return tessa::usage_error(cmd, "--key takes an AES key of 16, 24 or 32 bytes in hex");
     }
     int status = 0;
-    if (seal || !prefix) {
-        if (!tessa::hex_bytes(opts.value("--nonce"), &nonce) || nonce.empty())
-            status = tessa::usage_error(cmd, "--nonce takes the nonce in hex, 1 byte or more (12 is the standard)");
-    } else if (opts.has("--nonce")) {
-        status = tessa::usage_error(cmd, "the nonce is read from the data; --nonce goes with --no-prefix");
-    }
-    if (status == 0) status = get_aad(cmd, opts, &aad);
-    if (status == 0) status = tessa::get_data(cmd, opts, &data);
-    if (status != 0) {
-        tessa::wipe(key);
-        return status;
-    }
+    if ((seal || !prefix) && (!tessa::hex_bytes(opts.value("--nonce"), &nonce) || nonce.empty()))
+        status = tessa::usage_error(cmd, "--nonce takes the nonce in hex, 1 byte or more (12 is the standard)");
+    if (const int rest = read_rest(cmd, seal, prefix, opts, status, &key, &aad, &data)) return rest;
     const auto k = static_cast<int32_t>(key.size());
     const auto al = static_cast<int32_t>(aad.size());
     tessa::Bytes result;
@@ -164,14 +169,7 @@ int run(const char* cmd, bool seal, const tessa::Options& opts) {
     tessa::Bytes key, nonce, aad, data;
     int status = hex_option(cmd, opts, "--key", alg->key_len, alg->title, &key);
     if (status == 0 && (seal || !prefix)) status = hex_option(cmd, opts, "--nonce", alg->nonce_len, alg->title, &nonce);
-    if (status == 0 && !seal && prefix && opts.has("--nonce"))
-        status = tessa::usage_error(cmd, "the nonce is read from the data; --nonce goes with --no-prefix");
-    if (status == 0) status = get_aad(cmd, opts, &aad);
-    if (status == 0) status = tessa::get_data(cmd, opts, &data);
-    if (status != 0) {
-        tessa::wipe(key);
-        return status;
-    }
+    if (const int rest = read_rest(cmd, seal, prefix, opts, status, &key, &aad, &data)) return rest;
     const int32_t options = alg->code | (prefix ? OPT_PREFIX_IV : 0);
     const int32_t in_len = static_cast<int32_t>(data.size());
     const int32_t aad_len = static_cast<int32_t>(aad.size());
