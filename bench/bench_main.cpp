@@ -8,6 +8,8 @@
 //       rng/<impl>/<row>                      random bytes: calls per second
 //       threads/ours/<row>/real_time/threads:N  calls per second of N threads
 //       load/ours/<row>                       loads of the library per second
+//       data/<impl>/<row>                     files, compression, CRC-32: calls per
+//                                             second ("openssl" is the row's reference)
 //     with <impl> "ours" or "openssl". Each benchmark also reports
 //     time-stamp-counter ticks per byte (tsc_per_byte) or per call
 //     (tsc_per_call). OPENSSL_ia32cap in the environment governs which
@@ -200,6 +202,7 @@ int main(int argc, char** argv) {
     register_calls("rng", bench::rng_rows(), benchmark::kNanosecond);
     register_threads(bench::thread_rows());
     register_calls("load", bench::load_rows(), benchmark::kMicrosecond);
+    register_calls("data", bench::data_rows(), benchmark::kMillisecond);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -132,6 +132,7 @@ int run_clock_probe() {
 //   sha3-stream BYTES      SHA3_Init / SHA3_AddBytes / SHA3_HexDigest, SHA3-256
 //   hash-file BYTES PATH   HASH_File of PATH (a file of BYTES bytes), SHA-256
 //   scrypt N               PBE_Scrypt with N, r = 8, p = 1
+//   file-encrypt BYTES PATH  AES128_File of PATH (BYTES bytes) in CBC to /dev/null
 int run_rss_case(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: --rss CASE ARG [PATH]\n");
@@ -166,6 +167,10 @@ int run_rss_case(int argc, char** argv) {
     if (std::strcmp(name, "hash-file") == 0) {
         if (argc < 3) return 2;
         return print_rss(name, arg, HASH_File(out, 64, argv[2], HASH_ALG_SHA256) == 32 ? 0 : -1);
+    }
+    if (std::strcmp(name, "file-encrypt") == 0) {
+        if (argc < 3) return 2;
+        return print_rss(name, arg, AES128_File("/dev/null", argv[2], kKey, 1, "CBC", kKey + 16));
     }
     if (std::strcmp(name, "scrypt") == 0) {
         return print_rss(name, arg,

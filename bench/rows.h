@@ -53,6 +53,12 @@ const std::vector<CallRow>& thread_rows();
 // (API_PowerUpTests runs the same three checks).
 const std::vector<CallRow>& load_rows();
 
+// Data at rest (bench/data_rows.cpp): file encryption, compression and
+// CRC-32, each measured against a reference that is not OpenSSL: the same
+// engine in memory, or zlib and zstd called directly with the same settings.
+// The reference takes the place of OpenSSL in the benchmark's names.
+const std::vector<CallRow>& data_rows();
+
 // Message sizes of the throughput rows.
 inline const std::vector<std::size_t>& message_sizes() {
     static const std::vector<std::size_t> sizes{64, 1024, 16384};

@@ -331,6 +331,136 @@ TESSALIB_API int32_t TESSALIB_CALL CNV_Utf8FromWide(char *output, int32_t output
 TESSALIB_API int32_t TESSALIB_CALL CNV_ShortPathName(char *output, int32_t outputLen, const uint16_t *input);
 
 /* ------------------------------------------------------------------------ */
+/* CRC_: CRC-32; WIPE_: wiping memory and files                              */
+/* ------------------------------------------------------------------------ */
+/*
+ * The CRC-32 is that of ISO 3309 / ITU-T V.42 (reflected polynomial
+ * 0xEDB88320, initial value and final complement 0xFFFFFFFF; the check value
+ * of "123456789" is 0xCBF43926), computed by zlib. The CRC_ functions return
+ * the checksum (as int32_t: cast to uint32_t), or 0 on failure with the
+ * reason as the thread's last error. A genuine checksum of 0 cannot be told
+ * from a failure: it is returned with the same code recorded. All are framed.
+ */
+
+/* CRC_Bytes: the CRC-32 of inputLen bytes of input. input NULL, inputLen < 0,
+ * an empty input or a checksum of 0: 0 with BAD_PARAM_ERROR recorded. */
+TESSALIB_API int32_t TESSALIB_CALL CRC_Bytes(const unsigned char *input, int32_t inputLen);
+
+/* CRC_String: the CRC-32 of the text's characters without its NUL. NULL, an
+ * empty text or a checksum of 0: 0 with BAD_PARAM_ERROR recorded. */
+TESSALIB_API int32_t TESSALIB_CALL CRC_String(const char *input);
+
+/* CRC_File: the CRC-32 of the contents of the file fileName (read in binary
+ * mode). 0 with OPEN_ERROR recorded: the file cannot be opened (NULL
+ * included), or its checksum is 0 (an empty file). 0 with READ_ERROR
+ * recorded: a read failed part way (older releases returned the checksum of
+ * what had been read before the failure). */
+TESSALIB_API int32_t TESSALIB_CALL CRC_File(const char *fileName);
+
+/* WIPE_Data: sets inputLen bytes of input to zero (in a way the compiler
+ * cannot drop). Returns 0, or the positive code NULL_ERROR (input NULL) or
+ * BAD_PARAM_ERROR (inputLen < 1, nothing changed). Framed, with a fast
+ * entropy sample at entry. */
+TESSALIB_API int32_t TESSALIB_CALL WIPE_Data(unsigned char *input, int32_t inputLen);
+
+#define WIPE_OPT_QUICK 1
+
+/* WIPE_File: overwrites the file fileName in place and deletes it. The full
+ * wipe writes seven passes over the whole file, 4096 bytes at a time: 00,
+ * FF, AA, 55, two pseudo-random patterns (not meant to be unpredictable),
+ * 00; options WIPE_OPT_QUICK (other bits ignored) writes one pass of 00.
+ * Each pass is flushed to the storage device (fflush and fsync;
+ * FlushFileBuffers on Windows) before the next; the first pass of zeros and
+ * the second random pattern are read back and compared. Then the file is cut
+ * to 0 bytes and deleted. An empty file is deleted at once. Returns 0 or a
+ * positive code: NULL_ERROR: fileName NULL; OPEN_ERROR: the file does not
+ * exist, is not a regular file (a directory or a device is never touched),
+ * has no write permission bit at all (so it is refused even to root) or the
+ * read-only attribute, or cannot be opened for reading and writing;
+ * WIPE_ERROR: a write, flush, read-back or comparison failed, or the closing
+ * of the file, or the deletion. A file that was not wiped to the end stays
+ * in place: nothing is deleted unless every pass reached the disk (older
+ * releases ignored the result of the last flush and of closing the file and
+ * deleted it anyway). Framed, with a fast entropy sample at entry. */
+TESSALIB_API int32_t TESSALIB_CALL WIPE_File(const char *fileName, int32_t options);
+
+/* ------------------------------------------------------------------------ */
+/* COMPR_, ZLIB_: compression                                                */
+/* ------------------------------------------------------------------------ */
+/*
+ * Whole byte arrays are compressed and decompressed in one call. Two formats:
+ *   COMPR_METHOD_ZLIB (0): a zlib stream (RFC 1950 around RFC 1951 deflate,
+ *     Adler-32 check), made at level 6 with window bits 15 and memory level
+ *     8; decompression requires the zlib wrapper;
+ *   COMPR_METHOD_ZSTD (1): one Zstandard frame (RFC 8878) at level 3 with
+ *     the content size in its header.
+ * The COMPR_ functions take the method in the low four bits of options (the
+ * other bits are ignored; another method is BAD_FLAG_ERROR); ZLIB_Deflate
+ * and ZLIB_Inflate always use zlib. Results are lengths: the bytes written,
+ * or in query mode (output NULL or outputLen 0) the exact number the result
+ * needs; errors are negated. Checks, in order: the method (-BAD_FLAG_ERROR);
+ * input NULL, inputLen < 0 or outputLen < 0 (-BAD_PARAM_ERROR). An empty
+ * input is allowed. zlib's results map to -SHORT_BUF_ERROR (buffer),
+ * -MEMORY_ERROR (memory), -INVALID_DATA_ERROR (data), -ZLIB_COMPR_ERROR (any
+ * other). A failing zlib call may have written part of output. Each call
+ * has its own engine state: any number of threads may compress at once. All
+ * are framed; the COMPR_ functions take a fast entropy sample at entry.
+ *
+ * Hostile input cannot end the process: every buffer sized by the data is
+ * allocated without the fatal allocator (-MEMORY_ERROR when it cannot be
+ * had), a zstd frame declaring more than INT32_MAX bytes is -MEMORY_ERROR
+ * before anything is allocated, and the zlib size query stops with
+ * -ZLIB_COMPR_ERROR once the total would pass INT32_MAX (a stream of a few
+ * megabytes can inflate to gigabytes), never a wrapped count. Older releases
+ * allocated the declared zstd size through the fatal allocator (a 20-byte
+ * frame could end the host) and computed the zstd bound in 32 bits.
+ */
+#define COMPR_METHOD_ZLIB 0
+#define COMPR_METHOD_ZSTD 1
+
+/* COMPR_Compress: compresses inputLen bytes of input into output (outputLen
+ * bytes of room); returns the compressed length.
+ * zlib: the query runs the compressor into a 16 KiB scratch area; otherwise
+ * one call compresses into output, and an output too small for the whole
+ * stream is -SHORT_BUF_ERROR.
+ * zstd: the query compresses into a temporary buffer of the zstd bound
+ * (n + n/256 + (131072 - n)/2048 for n < 131072, computed in 64 bits) and
+ * returns the size; an output with room for the bound receives the frame
+ * directly; a smaller one receives it from the temporary buffer, or
+ * -SHORT_BUF_ERROR with output untouched when it does not fit. A zstd
+ * failure is -ZLIB_COMPR_ERROR. */
+TESSALIB_API int32_t TESSALIB_CALL COMPR_Compress(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, int32_t options);
+
+/* COMPR_Uncompress: decompresses inputLen bytes of input into output;
+ * returns the decompressed length.
+ * zlib: the query inflates into a 16 KiB scratch area until the stream ends
+ * (bytes after it are not read) or the input is used up; an incomplete
+ * stream or one that asks for a preset dictionary is -INVALID_DATA_ERROR, a
+ * total past INT32_MAX -ZLIB_COMPR_ERROR. Otherwise it inflates into output:
+ * truncated data is -INVALID_DATA_ERROR, an output too small
+ * -SHORT_BUF_ERROR, corrupt data -INVALID_DATA_ERROR.
+ * zstd, in order: a malformed or incomplete frame header (random bytes, an
+ * empty input) -BAD_FORMAT_ERROR; no content size in the header
+ * -INVALID_DATA_ERROR (a skippable frame counts as content size 0); a
+ * content size above INT32_MAX -MEMORY_ERROR; a content size that the
+ * input's blocks could not give (more than 128 KiB for every 3 bytes)
+ * -ZLIB_COMPR_ERROR; then outputLen below the content size -SHORT_BUF_ERROR
+ * with output untouched (checked before decompressing); corrupt data, or
+ * bytes after the frame, -ZLIB_COMPR_ERROR; a result of another size than
+ * declared -INTERNAL_ERROR. The query decompresses into a temporary buffer
+ * and returns the content size; otherwise the data is decompressed directly
+ * into output, and after a failure there the content size's bytes of output
+ * are zero (older releases decompressed into a temporary buffer and copied
+ * it, at the cost of a copy of every result). */
+TESSALIB_API int32_t TESSALIB_CALL COMPR_Uncompress(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen, int32_t options);
+
+/* ZLIB_Deflate, ZLIB_Inflate: COMPR_Compress and COMPR_Uncompress with the
+ * zlib method, without an option word and without the entropy sample.
+ * ZLIB_Deflate of an empty input returns 8. */
+TESSALIB_API int32_t TESSALIB_CALL ZLIB_Deflate(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen);
+TESSALIB_API int32_t TESSALIB_CALL ZLIB_Inflate(unsigned char *output, int32_t outputLen, const unsigned char *input, int32_t inputLen);
+
+/* ------------------------------------------------------------------------ */
 /* AES128_, AES192_, AES256_, DES_, TDEA_, BLF_: per-algorithm block ciphers */
 /* ------------------------------------------------------------------------ */
 /*
@@ -615,6 +745,109 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_Ecb(int32_t handle, unsigned char *data, 
  * (so the handle is checked after the text). */
 TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int32_t encrypt);
 
+/*
+ * File encryption of the six families: XXX_File, XXX_FileExt and XXX_FileHex
+ * (XXX one of AES128, AES192, AES256, DES, TDEA, BLF) encrypt (encrypt
+ * nonzero) or decrypt the file inFile into the file outFile. Results are 0 or
+ * a POSITIVE error code; all are framed. CIPHER_FileEncrypt and
+ * CIPHER_FileDecrypt below share the procedure.
+ *
+ * The ciphertext file is the bare ciphertext: with OPT_PREFIX_IV (0x1000, in
+ * options) and a mode other than ECB the IV block comes first; in ECB and CBC
+ * the data is followed by 1 to B bytes of padding (B the block length), so
+ * the file is whole blocks and at least one block; in CFB, OFB and CTR it is
+ * exactly as long as the plaintext. The files are read and written 64 KiB at
+ * a time (the files are the same as with any other multiple of 4096): memory
+ * use does not grow with the file.
+ *
+ * options (XXX_FileExt; XXX_File and XXX_FileHex use 0):
+ *   OPT_PREFIX_IV   encryption writes the IV in front; decryption reads it
+ *                   from the front of inFile and ignores iv;
+ *   bits 16-19      the padding (CIPHER_PAD_ values): encryption in ECB and
+ *                   CBC always pads, with CIPHER_PAD_ONEANDZEROES or
+ *                   CIPHER_PAD_ANSIX923 when named, else PKCS #5 (for
+ *                   CIPHER_PAD_NONE too); decryption removes padding of that
+ *                   scheme, except with CIPHER_PAD_NONE, which leaves it;
+ *   0x2000          decryption leaves the padding in the output.
+ *
+ * The procedure, in order:
+ *   1. outFile or inFile NULL or empty: BAD_PARAM_ERROR; the two 64 KiB
+ *      buffers cannot be had: MEMORY_ERROR;
+ *   2. the two names are one file: DUP_ERROR, and nothing is touched.
+ *      Besides the same text this includes, when outFile exists, the same
+ *      file under another name: "./a" for "a", a hard or symbolic link,
+ *      another case of the name on a volume that ignores case (device and
+ *      inode; volume serial number and file index on Windows);
+ *   3. an existing outFile is deleted when it is a file (a symbolic link
+ *      itself, not what it points to; never a directory or a device such as
+ *      /dev/full or NUL), even when the input then cannot be opened;
+ *   4. inFile cannot be opened: OPEN_ERROR; outFile cannot be created:
+ *      CREATE_ERROR;
+ *   5. the IV prefix: decryption reads B bytes (READ_ERROR when the file is
+ *      shorter);
+ *   6. the key and IV: a mode other than ECB without an IV: BAD_IV_ERROR; a
+ *      key length the cipher does not take: BAD_KEY_LEN_ERROR; a NULL key:
+ *      BAD_KEY_ERROR;
+ *   7. the data: READ_ERROR when reading inFile fails, WRITE_ERROR when a
+ *      write or the closing of outFile fails; decryption in ECB and CBC:
+ *      BAD_LENGTH_ERROR for a file that is not whole blocks (or, when the
+ *      padding is removed, shorter than one block), DECRYPT_ERROR for
+ *      invalid padding.
+ * After a failure from step 4 on, outFile is deleted (again only a file,
+ * never a device): nothing partial is left behind, and inFile is never
+ * changed.
+ *
+ * Behaviour that differs from older releases, on purpose:
+ *   - The duplicate test compares the files, not only the names: an output
+ *     named "./a.bin" for the input "a.bin", or a link to it, used to be
+ *     deleted before the input was opened, destroying the input.
+ *   - A read error is an error (READ_ERROR, output deleted); it used to look
+ *     like the end of the file and, in CFB, OFB and CTR, gave a truncated
+ *     output and success.
+ *   - A NULL modeText is NULL_ERROR (14) before anything is deleted; it used
+ *     to be read through.
+ *   - Only files are deleted: a device named as the output (/dev/full) used
+ *     to be deleted too, which for root removed it from the system.
+ */
+
+/* XXX_File: the file procedure with the family's key (AES128_ 16 bytes,
+ * AES192_ 24, AES256_ 32, DES_ 8, TDEA_ 24; BLF_ keyLen bytes, 1 to 56) in
+ * the mode of modeText (NULL: NULL_ERROR; not a mode: BAD_MODE_ERROR) with
+ * the block iv (not read in ECB) and options 0. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES192_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL AES256_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL DES_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv);
+TESSALIB_API int32_t TESSALIB_CALL BLF_File(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv);
+
+/* XXX_FileExt: XXX_File with the option word described above. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL AES192_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL AES256_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL DES_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL BLF_FileExt(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, int32_t encrypt, const char *modeText, const unsigned char *iv, int32_t options);
+
+/* XXX_FileHex: XXX_File with the key and IV as strict hex text. Checks
+ * before the procedure, in order (AES, DES, BLF): modeText NULL: NULL_ERROR;
+ * not a mode: BAD_MODE_ERROR; ivHex given (not NULL or empty) and not exactly
+ * one block: BAD_IV_ERROR (in ECB too; NULL or empty: no IV); keyHex NULL or
+ * empty: BAD_PARAM_ERROR; no bytes or not strict hex: BAD_KEY_ERROR; not the
+ * family's key length (BLF: more than 56 bytes): BAD_KEY_LEN_ERROR.
+ * TDEA_FileHex checks in its own order: outFile or inFile NULL or empty:
+ * BAD_PARAM_ERROR; in a mode other than ECB (a NULL or unknown mode counts
+ * as one) ivHex NULL or empty: BAD_PARAM_ERROR, not 8 bytes: BAD_IV_ERROR;
+ * keyHex NULL or empty: BAD_PARAM_ERROR, no bytes: BAD_KEY_ERROR, not 24
+ * bytes: BAD_KEY_LEN_ERROR; modeText NULL: NULL_ERROR, not a mode:
+ * BAD_MODE_ERROR. The decoded key and IV are wiped. */
+TESSALIB_API int32_t TESSALIB_CALL AES128_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES192_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL AES256_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL DES_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL TDEA_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+TESSALIB_API int32_t TESSALIB_CALL BLF_FileHex(const char *outFile, const char *inFile, const char *keyHex, int32_t encrypt, const char *modeText, const char *ivHex);
+
 /* ------------------------------------------------------------------------ */
 /* CIPHER_: AES and Triple DES with the algorithm, mode and padding chosen   */
 /* at run time; PAD_: block padding; CIPHER_KeyWrap/KeyUnwrap: key wrap      */
@@ -797,6 +1030,18 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_UpdateHex(int32_t handle, char *output
  * it and returns 0; any other value (a second call included) returns
  * -INVALID_HANDLE_ERROR. */
 TESSALIB_API int32_t TESSALIB_CALL CIPHER_Final(int32_t handle);
+
+/* CIPHER_FileEncrypt, CIPHER_FileDecrypt: the file procedure of the XXX_File
+ * functions above for AES and Triple DES, with the algorithm, mode and
+ * padding resolved as above (CIPHER_FileDecrypt with OPT_PREFIX_IV checks
+ * only the key length) and the resolved option word as its options
+ * (OPT_PREFIX_IV, the padding field and bit 0x2000 apply). Note that files
+ * are always padded in ECB and CBC: "nopadding" encrypts with PKCS #5 and,
+ * when decrypting, leaves the padding in the output. Returns 0 or a negated
+ * code: the resolution's, then the procedure's (-OPEN_ERROR for a missing
+ * input, -DUP_ERROR, ...). Framed, with a fast entropy sample at entry. */
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_FileEncrypt(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_FileDecrypt(const char *outFile, const char *inFile, const unsigned char *key, int32_t keyLen, const unsigned char *iv, int32_t ivLen, const char *algModeText, int32_t options);
 
 /*
  * PAD_: block padding for blocks of blockLen 8 or 16 bytes. Padding adds

@@ -8,7 +8,7 @@ seconds=${1:-15}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/fuzz"
 jobs=$(nproc 2>/dev/null || echo 2)
-targets=(unhex unb64 hexfilter b64filter utf8 aead_open gcm_open unpad key_unwrap)
+targets=(unhex unb64 hexfilter b64filter utf8 aead_open gcm_open unpad key_unwrap uncompress file_decrypt)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

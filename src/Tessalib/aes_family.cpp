@@ -6,6 +6,7 @@
 
 #include "Tessalib/block_args.h"
 #include "Tessalib/block_slot.h"
+#include "Tessalib/file_args.h"
 #include "block/aes.h"
 #include "block/modes.h"
 #include "core/frame.h"
@@ -53,6 +54,12 @@ constexpr TextCipher kAes256Text = aes_text_cipher(32);
 // text: 16, 24 or 32 bytes under any AES name (AesSetup refuses the others).
 constexpr ContextFamily<AesContext> kAes{&ThreadWorkspace::aes, kBlock, KeyLengths{kKeyCapacity, 1, kKeyCapacity},
                                          AesSetup, AesUpdate};
+
+// The file functions: the byte forms take the key length of the name, and
+// so does _FileHex.
+constexpr FileFamily kAes128File{FileCipher::kAes, KeyLengths{kKeyCapacity, 16, 16}};
+constexpr FileFamily kAes192File{FileCipher::kAes, KeyLengths{kKeyCapacity, 24, 24}};
+constexpr FileFamily kAes256File{FileCipher::kAes, KeyLengths{kKeyCapacity, 32, 32}};
 
 }  // namespace
 
@@ -245,4 +252,72 @@ TESSALIB_API int32_t TESSALIB_CALL AES192_InitError(void) {
 
 TESSALIB_API int32_t TESSALIB_CALL AES256_InitError(void) {
     return frame_call(kUnframedValue, [&] { return block_init_error(kAes); });
+}
+
+// --- _File, _FileExt, _FileHex: file to file ------------------------------------------------------
+
+TESSALIB_API int32_t TESSALIB_CALL AES128_File(const char* outFile, const char* inFile, const unsigned char* key,
+                                          int32_t encrypt, const char* modeText, const unsigned char* iv) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kAes, 16, outFile, inFile, key, encrypt, modeText, iv, 0);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES192_File(const char* outFile, const char* inFile, const unsigned char* key,
+                                          int32_t encrypt, const char* modeText, const unsigned char* iv) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kAes, 24, outFile, inFile, key, encrypt, modeText, iv, 0);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES256_File(const char* outFile, const char* inFile, const unsigned char* key,
+                                          int32_t encrypt, const char* modeText, const unsigned char* iv) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kAes, 32, outFile, inFile, key, encrypt, modeText, iv, 0);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES128_FileExt(const char* outFile, const char* inFile, const unsigned char* key,
+                                             int32_t encrypt, const char* modeText, const unsigned char* iv,
+                                             int32_t options) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kAes, 16, outFile, inFile, key, encrypt, modeText, iv, options);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES192_FileExt(const char* outFile, const char* inFile, const unsigned char* key,
+                                             int32_t encrypt, const char* modeText, const unsigned char* iv,
+                                             int32_t options) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kAes, 24, outFile, inFile, key, encrypt, modeText, iv, options);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES256_FileExt(const char* outFile, const char* inFile, const unsigned char* key,
+                                             int32_t encrypt, const char* modeText, const unsigned char* iv,
+                                             int32_t options) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kAes, 32, outFile, inFile, key, encrypt, modeText, iv, options);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES128_FileHex(const char* outFile, const char* inFile, const char* keyHex,
+                                             int32_t encrypt, const char* modeText, const char* ivHex) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file_hex(kAes128File, outFile, inFile, keyHex, encrypt, modeText, ivHex);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES192_FileHex(const char* outFile, const char* inFile, const char* keyHex,
+                                             int32_t encrypt, const char* modeText, const char* ivHex) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file_hex(kAes192File, outFile, inFile, keyHex, encrypt, modeText, ivHex);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL AES256_FileHex(const char* outFile, const char* inFile, const char* keyHex,
+                                             int32_t encrypt, const char* modeText, const char* ivHex) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file_hex(kAes256File, outFile, inFile, keyHex, encrypt, modeText, ivHex);
+    });
 }

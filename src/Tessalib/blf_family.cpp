@@ -4,6 +4,7 @@
 
 #include "Tessalib/block_args.h"
 #include "Tessalib/block_slot.h"
+#include "Tessalib/file_args.h"
 #include "block/blowfish.h"
 #include "block/modes.h"
 #include "core/frame.h"
@@ -65,6 +66,8 @@ int32_t ecb_hex(int32_t handle, char* dataHex, int32_t encrypt) noexcept {
         return ecb(handle, bytes, static_cast<int32_t>(len), encrypt);
     });
 }
+
+constexpr FileFamily kFile{FileCipher::kBlowfish, kKey};
 
 }  // namespace
 
@@ -134,4 +137,29 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char* dataHex, int
     if (const FrameRefusal refusal = frame_entry(kExportPositiveStatus)) return refusal.result;
     frame_begin();
     return frame_status(positive_code(ecb_hex(handle, dataHex, encrypt)));
+}
+
+// --- _File, _FileExt, _FileHex: file to file ------------------------------------------------------
+
+TESSALIB_API int32_t TESSALIB_CALL BLF_File(const char* outFile, const char* inFile, const unsigned char* key,
+                                       int32_t keyLen, int32_t encrypt, const char* modeText,
+                                       const unsigned char* iv) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kBlowfish, keyLen, outFile, inFile, key, encrypt, modeText, iv, 0);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL BLF_FileExt(const char* outFile, const char* inFile, const unsigned char* key,
+                                          int32_t keyLen, int32_t encrypt, const char* modeText,
+                                          const unsigned char* iv, int32_t options) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kBlowfish, keyLen, outFile, inFile, key, encrypt, modeText, iv, options);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL BLF_FileHex(const char* outFile, const char* inFile, const char* keyHex,
+                                          int32_t encrypt, const char* modeText, const char* ivHex) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file_hex(kFile, outFile, inFile, keyHex, encrypt, modeText, ivHex);
+    });
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "block/cipher_choice.h"
+#include "block/file_crypt.h"
 #include "block/handle.h"
 #include "block/key_wrap.h"
 #include "core/frame.h"
@@ -175,6 +176,25 @@ int32_t key_unwrap(unsigned char* output, int32_t outputLen, const unsigned char
     return rc != 0 ? rc : key_len;
 }
 
+// --- Files -------------------------------------------------------------------------------------
+
+// The option word resolved (decryption with the IV in front checks only the
+// key length), then the file procedure with the resolved word: the prefix,
+// the padding field and the keep-padding bit apply.
+int32_t file_body(bool encrypt, const char* outFile, const char* inFile, const unsigned char* key, int32_t keyLen,
+                  const unsigned char* iv, int32_t ivLen, const char* algModeText, int32_t options) noexcept {
+    CipherChoice choice;
+    const bool prefix = (static_cast<uint32_t>(options) & OPT_PREFIX_IV) != 0;
+    if (const int32_t rc = cipher_resolve(&choice, algModeText, static_cast<uint32_t>(options), keyLen, ivLen,
+                                          encrypt || !prefix))
+        return rc;
+    const FileCipher cipher = choice.algorithm == CIPHER_ALG_TDEA ? FileCipher::kTdea : FileCipher::kAes;
+    const FileCryptArgs args{cipher, choice.mode, encrypt, key, static_cast<int32_t>(choice.key_len), iv,
+                             choice.options};
+    return file_crypt(args, outFile, inFile);
+}
+
+
 }  // namespace
 
 // --- One-shots on bytes --------------------------------------------------------------------------
@@ -316,4 +336,24 @@ TESSALIB_API int32_t TESSALIB_CALL CIPHER_KeyUnwrap(unsigned char* output, int32
     if (const FrameRefusal refusal = frame_entry(kExportLength)) return refusal.result;
     frame_begin_stir(RNG_STIR_FAST);
     return frame_length(key_unwrap(output, outputLen, wrapped, wrappedLen, kek, kekLen, options));
+}
+
+// --- Files ---------------------------------------------------------------------------------------
+
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_FileEncrypt(const char* outFile, const char* inFile,
+                                                       const unsigned char* key, int32_t keyLen,
+                                                       const unsigned char* iv, int32_t ivLen,
+                                                       const char* algModeText, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
+    frame_begin_stir(RNG_STIR_FAST);
+    return frame_status(file_body(true, outFile, inFile, key, keyLen, iv, ivLen, algModeText, options));
+}
+
+TESSALIB_API int32_t TESSALIB_CALL CIPHER_FileDecrypt(const char* outFile, const char* inFile,
+                                                       const unsigned char* key, int32_t keyLen,
+                                                       const unsigned char* iv, int32_t ivLen,
+                                                       const char* algModeText, int32_t options) {
+    if (const FrameRefusal refusal = frame_entry(kExportNegatedStatus)) return refusal.result;
+    frame_begin_stir(RNG_STIR_FAST);
+    return frame_status(file_body(false, outFile, inFile, key, keyLen, iv, ivLen, algModeText, options));
 }

@@ -5,6 +5,7 @@
 
 #include "Tessalib/block_args.h"
 #include "Tessalib/block_slot.h"
+#include "Tessalib/file_args.h"
 #include "block/des.h"
 #include "block/modes.h"
 #include "core/frame.h"
@@ -54,6 +55,8 @@ int32_t check_key_hex(const char* keyHex) noexcept {
     const std::size_t key_len = hex_decode_count(key.bytes, key.size(), text);
     return des_check_key(key.bytes, static_cast<int32_t>(key_len));
 }
+
+constexpr FileFamily kFile{FileCipher::kDes, kKey};
 
 }  // namespace
 
@@ -119,4 +122,28 @@ TESSALIB_API int32_t TESSALIB_CALL DES_CheckKey(const unsigned char* key, int32_
 
 TESSALIB_API int32_t TESSALIB_CALL DES_CheckKeyHex(const char* keyHex) {
     return frame_call(kUnframedPositiveStatus, [&] { return positive_code(check_key_hex(keyHex)); });
+}
+
+// --- _File, _FileExt, _FileHex: file to file ------------------------------------------------------
+
+TESSALIB_API int32_t TESSALIB_CALL DES_File(const char* outFile, const char* inFile, const unsigned char* key,
+                                        int32_t encrypt, const char* modeText, const unsigned char* iv) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kDes, 8, outFile, inFile, key, encrypt, modeText, iv, 0);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL DES_FileExt(const char* outFile, const char* inFile, const unsigned char* key,
+                                           int32_t encrypt, const char* modeText, const unsigned char* iv,
+                                           int32_t options) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kDes, 8, outFile, inFile, key, encrypt, modeText, iv, options);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL DES_FileHex(const char* outFile, const char* inFile, const char* keyHex,
+                                           int32_t encrypt, const char* modeText, const char* ivHex) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file_hex(kFile, outFile, inFile, keyHex, encrypt, modeText, ivHex);
+    });
 }

@@ -4,6 +4,7 @@
 
 #include "Tessalib/block_args.h"
 #include "Tessalib/block_slot.h"
+#include "Tessalib/file_args.h"
 #include "block/tdea.h"
 #include "block/modes.h"
 #include "core/frame.h"
@@ -104,4 +105,28 @@ TESSALIB_API int32_t TESSALIB_CALL TDEA_Final(int32_t handle) {
 
 TESSALIB_API int32_t TESSALIB_CALL TDEA_InitError(void) {
     return frame_call(kUnframedValue, [&] { return block_init_error(kTdea); });
+}
+
+// --- _File, _FileExt, _FileHex: file to file ------------------------------------------------------
+
+TESSALIB_API int32_t TESSALIB_CALL TDEA_File(const char* outFile, const char* inFile, const unsigned char* key,
+                                        int32_t encrypt, const char* modeText, const unsigned char* iv) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kTdea, 24, outFile, inFile, key, encrypt, modeText, iv, 0);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL TDEA_FileExt(const char* outFile, const char* inFile, const unsigned char* key,
+                                           int32_t encrypt, const char* modeText, const unsigned char* iv,
+                                           int32_t options) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return block_file(FileCipher::kTdea, 24, outFile, inFile, key, encrypt, modeText, iv, options);
+    });
+}
+
+TESSALIB_API int32_t TESSALIB_CALL TDEA_FileHex(const char* outFile, const char* inFile, const char* keyHex,
+                                           int32_t encrypt, const char* modeText, const char* ivHex) {
+    return frame_call(kExportPositiveStatus, [&] {
+        return tdea_file_hex(outFile, inFile, keyHex, encrypt, modeText, ivHex);
+    });
 }

@@ -45,7 +45,9 @@ int32_t file_pair_close(FilePair* f, int32_t rc) noexcept {
         const bool closed = std::fclose(f->out) == 0;
         f->out = nullptr;
         if (rc == 0 && !(flushed && closed)) rc = -WRITE_ERROR;
-        if (rc != 0) std::remove(f->out_path);
+        // Only a file is deleted: an output that is a device (/dev/full)
+        // stays, whoever runs this.
+        if (rc != 0) plat::delete_file(f->out_path);
     }
     return rc;
 }

@@ -32,5 +32,6 @@ int32_t file_pair_write(FilePair* f, const uint8_t* data, std::size_t n) noexcep
 // Closes both files. rc is the outcome of the work (0 or a negated code); a
 // failure to close the output (its buffered bytes cannot be written) makes a
 // successful outcome -WRITE_ERROR. When the outcome is a failure the output
-// file is deleted. Returns the outcome.
+// file is deleted (a device named as the output, such as /dev/full, never
+// is). Returns the outcome.
 int32_t file_pair_close(FilePair* f, int32_t rc) noexcept;

@@ -9,6 +9,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 
 namespace plat {
@@ -163,6 +164,27 @@ inline bool same_file(const char* a, const char* b) noexcept {
     FileIdentity x, y;
     return file_identity(a, &x) && file_identity(b, &y) && x.volume == y.volume && x.index == y.index;
 }
+
+// --- Files of the file functions ---------------------------------------------
+// What a path names, links followed.
+enum class FileKind { kMissing, kRegular, kDirectory, kOther };
+FileKind file_kind(const char* path) noexcept;
+// Deletes the directory entry `path` when it is a regular file or a symbolic
+// link (the link itself, not what it points to); never a directory, a device
+// (/dev/full, NUL), a pipe or a socket, whoever runs it. False when nothing
+// was deleted.
+bool delete_file(const char* path) noexcept;
+// True when no one is meant to write the file: it has no write permission
+// bit at all (POSIX, where root could write it anyway) or the read-only
+// attribute (Windows).
+bool file_read_only(const char* path) noexcept;
+// Writes the stream's buffered bytes and has the system put the file's data
+// on the storage device (fflush and fsync; fflush and FlushFileBuffers).
+// False when either fails.
+bool file_sync(std::FILE* f) noexcept;
+// The size of the file open in the stream, in 64 bits whatever the runtime's
+// long; false when the system cannot say.
+bool stream_size(std::FILE* f, uint64_t* size) noexcept;
 
 // --- Keyboard-entropy prompt -------------------------------------------------
 // What the prompt loops report the user's input to (the random generator's

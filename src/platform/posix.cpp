@@ -445,6 +445,42 @@ bool file_identity(const char* path, FileIdentity* out) noexcept {
     return true;
 }
 
+FileKind file_kind(const char* path) noexcept {
+    struct stat st;
+    if (path == nullptr || stat(path, &st) != 0) return FileKind::kMissing;
+    if (S_ISREG(st.st_mode)) return FileKind::kRegular;
+    if (S_ISDIR(st.st_mode)) return FileKind::kDirectory;
+    return FileKind::kOther;
+}
+
+bool delete_file(const char* path) noexcept {
+    struct stat st;
+    if (path == nullptr || lstat(path, &st) != 0) return false;
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+    return unlink(path) == 0;
+}
+
+bool file_read_only(const char* path) noexcept {
+    struct stat st;
+    return path != nullptr && stat(path, &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool file_sync(std::FILE* f) noexcept {
+    if (std::fflush(f) != 0 || std::ferror(f)) return false;
+    int rc;
+    do {
+        rc = fsync(fileno(f));
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+bool stream_size(std::FILE* f, uint64_t* size) noexcept {
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || st.st_size < 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
 FileHandle seed_file_open(const char* name, bool create) noexcept {
     const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
     int fd;

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 #include <commctrl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -390,6 +391,39 @@ bool file_identity(const char* path, FileIdentity* out) noexcept {
     if (!ok) return false;
     out->volume = info.dwVolumeSerialNumber;
     out->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+FileKind file_kind(const char* path) noexcept {
+    const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    if (attrs == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
+    if ((attrs & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kDirectory;
+    if ((attrs & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
+    return FileKind::kRegular;
+}
+
+bool delete_file(const char* path) noexcept {
+    const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return false;
+    return DeleteFileA(path) != 0;
+}
+
+bool file_read_only(const char* path) noexcept {
+    const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool file_sync(std::FILE* f) noexcept {
+    if (std::fflush(f) != 0 || std::ferror(f)) return false;
+    const intptr_t h = _get_osfhandle(_fileno(f));
+    return h != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(h)) != 0;
+}
+
+bool stream_size(std::FILE* f, uint64_t* size) noexcept {
+    const long long n = _filelengthi64(_fileno(f));
+    if (n < 0) return false;
+    *size = static_cast<uint64_t>(n);
     return true;
 }
 

@@ -2,13 +2,11 @@
 // and lengths, in one call and through contexts; and a counter-mode model for
 // the 8-byte ciphers, which OpenSSL does not offer in CTR.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
-#include <openssl/provider.h>
 
 #include <string>
 #include <vector>
 
-#include "openssl_providers.h"
+#include "evp_cipher.h"
 #include "tessalib.h"
 #include "test_util.h"
 
@@ -52,33 +50,12 @@ const Target kTargets[] = {
     Target{"BF", true, 8, 0, BLF_BytesMode, BLF_Init, BLF_Update, BLF_Final},
 };
 
-bool legacy_loaded() { return ossl_legacy_loaded(); }
+bool legacy_loaded() { return evp::legacy_loaded(); }
 
-// The OpenSSL name of a cipher and mode; empty when OpenSSL has no such cipher.
-std::string ossl_name(const Target& t, const std::string& mode) {
-    if (mode == "CTR" && t.block == 8) return "";
-    if (mode == "ECB" && std::string(t.ossl_prefix) == "DES-EDE3") return "DES-EDE3-ECB";
-    if (mode == "CBC" && std::string(t.ossl_prefix) == "DES-EDE3") return "DES-EDE3-CBC";
-    return std::string(t.ossl_prefix) + "-" + mode;
-}
+std::string ossl_name(const Target& t, const std::string& mode) { return evp::name(t.ossl_prefix, t.block, mode); }
 
 Bytes ossl_crypt(const std::string& name, const Bytes& key, const Bytes& iv, bool enc, const Bytes& in) {
-    EVP_CIPHER* cipher = EVP_CIPHER_fetch(nullptr, name.c_str(), nullptr);
-    EXPECT_NE(nullptr, cipher) << name;
-    if (cipher == nullptr) return {};
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    EXPECT_EQ(1, EVP_CipherInit_ex(ctx, cipher, nullptr, nullptr, nullptr, enc ? 1 : 0));
-    EXPECT_EQ(1, EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())));
-    EXPECT_EQ(1, EVP_CipherInit_ex(ctx, nullptr, nullptr, key.data(), iv.data(), enc ? 1 : 0));
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    Bytes out(in.size() + 32);
-    int n = 0, m = 0;
-    EXPECT_EQ(1, EVP_CipherUpdate(ctx, out.data(), &n, in.data(), static_cast<int>(in.size())));
-    EXPECT_EQ(1, EVP_CipherFinal_ex(ctx, out.data() + n, &m));
-    out.resize(static_cast<std::size_t>(n + m));
-    EVP_CIPHER_CTX_free(ctx);
-    EVP_CIPHER_free(cipher);
-    return out;
+    return evp::crypt(name, key, iv, enc, false, in);
 }
 
 Bytes random_key(const Target& t, tu::Prng& rng) { return rng.bytes(t.key_len ? t.key_len : 1 + rng.below(56)); }

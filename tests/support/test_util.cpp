@@ -95,6 +95,13 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
+bool file_exists(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return true;
+}
+
 std::string TempDir::file(const std::string& name) const {
     return (std::filesystem::path(path_) / name).string();
 }

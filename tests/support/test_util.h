@@ -72,5 +72,14 @@ private:
 
 // Writes bytes to a file; throws on failure.
 void write_file(const std::string& path, const std::string& content);
+// The same with bytes; and the whole content of a file as bytes (throws when
+// it cannot be read).
+inline void write_bytes(const std::string& path, const Bytes& b) { write_file(path, std::string(b.begin(), b.end())); }
+inline Bytes read_bytes(const std::string& path) {
+    const std::string s = read_file(path);
+    return Bytes(s.begin(), s.end());
+}
+// True when a file of that name can be opened for reading.
+bool file_exists(const std::string& path);
 
 }  // namespace tu

@@ -94,6 +94,30 @@ cases=$(cat <<'EOF'
 0 | | ^[0-9A-F]{64}$ | tessa rand key 32
 0 | | ^[0-9A-F]{32}$ | tessa rand nonce 16
 0 | | ^[0-9A-F]{8}$ | tessa rand key 4 --seed 00112233
+# Files: encrypt and decrypt --file/--out, compress, decompress, crc, wipe.
+0 | | ^ok$ | tessa encrypt --alg aes128 --mode cbc --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --prefix-iv --file "$work/abc.txt" --out "$work/abc.enc" && echo ok
+0 | | ^abc$ | tessa decrypt --alg aes128 --mode cbc --key 000102030405060708090A0B0C0D0E0F --prefix-iv --file "$work/abc.enc" --out "$work/abc.dec" && cat "$work/abc.dec" && echo
+1 | ^tessa encrypt: Duplicate data or filename \(DUP_ERROR\): the output is the input file$ | | tessa encrypt --alg des --key 0123456789ABCDEF --file "$work/abc.txt" --out "$work/./abc.txt"
+1 | ^tessa decrypt: .*\(BAD_LENGTH_ERROR\)$ | | tessa decrypt --alg aes256 --key 000102030405060708090A0B0C0D0E0F000102030405060708090A0B0C0D0E0F --file "$work/abc.txt" --out "$work/x"
+1 | ^tessa decrypt: .*\(READ_ERROR\)$ | | tessa decrypt --alg tdea --mode ctr --key 000102030405060708090A0B0C0D0E0F0001020304050607 --iv 0011223344556677 --file "$dir" --out "$work/x"
+1 | ^tessa encrypt: .*\(OPEN_ERROR\)$ | | tessa encrypt --alg blowfish --key 0011 --file "$work/missing" --out "$work/x"
+2 | ^tessa encrypt: with --file FILE give --out FILE | | tessa encrypt --alg aes128 --key 000102030405060708090A0B0C0D0E0F --file "$work/abc.txt"
+1 | ^tessa encrypt: .*\(WRITE_ERROR\)$ | | tessa encrypt --alg aes128 --mode ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --file "$work/abc.txt" --out /dev/full
+0 | | ^still a device$ | tessa encrypt --alg des --key 0123456789ABCDEF --file "$work/abc.txt" --out /dev/full 2>/dev/null; [[ -c /dev/full ]] && echo still a device
+0 | | ^tessa encrypt: +[0-9]+% of 16 MiB$ | head -c 16777216 /dev/zero >"$work/big" && script -qfec "$tessa_bin encrypt --alg tdea --mode ctr --key 000102030405060708090A0B0C0D0E0F0001020304050607 --iv 0011223344556677 --file $work/big --out $work/big.enc" /dev/null | tr '\r' '\n' | grep -m 1 '%'
+0 | | ^abc$ | tessa compress --method zstd "$work/abc.txt" --out "$work/abc.zst" && tessa decompress --method zstd "$work/abc.zst" --to text
+0 | | ^789C4B4C4A0600024D0127$ | tessa compress --text abc --to hex
+1 | ^tessa decompress: .*\(INVALID_DATA_ERROR\): not data compressed with this method$ | | tessa decompress --hex 789C4B4C4A06
+1 | ^tessa decompress: .*\(BAD_FORMAT_ERROR\): not data compressed with this method$ | | tessa decompress --method zstd --text abcdef
+2 | ^tessa compress: --method takes zlib or zstd, not lz4 | | tessa compress --method lz4 --text a
+0 | | ^CBF43926$ | tessa crc --text 123456789
+0 | | ^352441C2$ | tessa crc "$work/abc.txt"
+0 | | ^00000000$ | : >"$work/empty" && tessa crc "$work/empty"
+1 | ^tessa crc: .*\(OPEN_ERROR\): .*missing$ | | tessa crc "$work/missing"
+1 | ^tessa crc: .*\(READ_ERROR\): | | tessa crc "$dir"
+0 | | ^gone$ | printf 'secret' >"$work/w" && tessa wipe "$work/w" && [[ ! -e $work/w ]] && echo gone
+1 | ^tessa wipe: .*\(OPEN_ERROR\): /dev/null$ | | tessa wipe --quick /dev/null
+2 | ^tessa wipe: give the files to wipe | | tessa wipe
 0 | | ^[5-7]$ | tessa rand number 5 7
 0 | | ^power-up tests: passed$ | tessa selftest
 0 | | ^module: +/.*libtessalib\.so | tessa version --verbose

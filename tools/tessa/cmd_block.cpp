@@ -1,13 +1,29 @@
 // tessa encrypt, tessa decrypt: the per-algorithm block-cipher exports
 // (AES128_/AES192_/AES256_, DES_, TDEA_, BLF_ byte forms), and the generic
 // CIPHER_EncryptBytes / CIPHER_DecryptBytes when an algorithm/mode/padding
-// name, a padding or the IV in front is asked for.
+// name, a padding or the IV in front is asked for; the _FileExt forms for
+// --file FILE --out FILE.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
+
+#if defined(_WIN32)
+#include <io.h>
+#define tessa_isatty _isatty
+#define tessa_fileno _fileno
+#else
+#include <unistd.h>
+#define tessa_isatty isatty
+#define tessa_fileno fileno
+#endif
 
 #include "tessa.h"
 #include "tessalib.h"
@@ -118,9 +134,85 @@ int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
     return status;
 }
 
+// --- Files: --file FILE --out FILE ---------------------------------------------------------------
+
+int32_t run_file(const Algorithm& alg, const std::string& out, const std::string& in, const tessa::Bytes& key,
+                 bool encrypt, const char* mode, const unsigned char* iv, int32_t options) {
+    const char* o = out.c_str();
+    const char* i = in.c_str();
+    const int32_t e = encrypt ? 1 : 0;
+    switch (alg.key_len) {
+    case 16: return AES128_FileExt(o, i, key.data(), e, mode, iv, options);
+    case 24:
+        if (alg.block == 16) return AES192_FileExt(o, i, key.data(), e, mode, iv, options);
+        return TDEA_FileExt(o, i, key.data(), e, mode, iv, options);
+    case 32: return AES256_FileExt(o, i, key.data(), e, mode, iv, options);
+    case 8: return DES_FileExt(o, i, key.data(), e, mode, iv, options);
+    case 0: return BLF_FileExt(o, i, key.data(), static_cast<int32_t>(key.size()), e, mode, iv, options);
+    default: break;
+    }
+    return BAD_PARAM_ERROR;
+}
+
+// Files above this size get a progress line when standard error is a terminal.
+constexpr std::uintmax_t kProgressFrom = 4u << 20;
+
+// Runs the file function on a thread of its own while this one reports how
+// far the output has grown, on one line of standard error.
+template <typename Work>
+int32_t with_progress(const char* cmd, const std::string& in, const std::string& out, Work work) {
+    std::error_code ec;
+    const std::uintmax_t total = std::filesystem::file_size(in, ec);
+    if (ec || total < kProgressFrom || !tessa_isatty(tessa_fileno(stderr))) return work();
+    std::atomic<bool> done{false};
+    int32_t rc = 0;
+    std::thread worker([&] {
+        rc = work();
+        done = true;
+    });
+    int shown = -1;
+    while (!done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const std::uintmax_t now = std::filesystem::file_size(out, ec);
+        const int percent = ec ? 0 : static_cast<int>(now >= total ? 100 : now * 100 / total);
+        if (percent != shown && !done) {
+            std::fprintf(stderr, "\rtessa %s: %3d%% of %ju MiB", cmd, percent, total >> 20);
+            std::fflush(stderr);
+            shown = percent;
+        }
+    }
+    worker.join();
+    if (shown >= 0) std::fprintf(stderr, "\rtessa %s: %s%*s\n", cmd, rc == 0 ? "done" : "failed", 24, "");
+    return rc;
+}
+
+int run_files(const char* cmd, bool encrypt, const Algorithm& alg, tessa::Bytes& key, const tessa::Bytes& iv,
+              bool has_iv, const std::string& mode, const tessa::Options& opts) {
+    const std::string in = opts.value("--file"), out = opts.value("--out");
+    if (in.empty() || out.empty() || !opts.positionals().empty() || opts.has("--text") || opts.has("--hex") ||
+        opts.has("--b64") || opts.has("--in") || opts.has("--to")) {
+        tessa::wipe(key);
+        return tessa::usage_error(cmd, "with --file FILE give --out FILE and no other data or --to");
+    }
+    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
+    const int32_t rc = with_progress(cmd, in, out, [&] {
+        return run_file(alg, out, in, key, encrypt, mode.c_str(), has_iv ? iv.data() : nullptr, options);
+    });
+    tessa::wipe(key);
+    if (rc == 0) return 0;
+    const char* hint = nullptr;
+    if (rc == DUP_ERROR) hint = "the output is the input file";
+    if (rc == DECRYPT_ERROR) hint = "wrong key or IV, or not a file encrypted this way";
+    return tessa::report_error(cmd, rc, hint);
+}
+
 int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
     const std::string alg_name = opts.value("--alg");
-    if (alg_name.find('/') != std::string::npos || opts.has("--pad") || opts.has("--prefix-iv")) {
+    const bool file = opts.has("--file");
+    if (alg_name.find('/') != std::string::npos || opts.has("--pad") || (opts.has("--prefix-iv") && !file)) {
+        if (file)
+            return tessa::usage_error(cmd, "with --file give --alg ALG and --mode MODE (files are padded with "
+                                           "PKCS #5 in ECB and CBC)");
         const Algorithm* named = find_algorithm(alg_name.substr(0, alg_name.find('/')));
         if (named != nullptr && (named->key_len == 8 || named->key_len == 0))
             return tessa::usage_error(cmd, std::string("padding and the IV in front are for AES and Triple DES, not ") +
@@ -152,6 +244,7 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, why);
     }
+    if (file) return run_files(cmd, encrypt, *alg, key, iv, has_iv, mode, opts);
     tessa::Bytes data;
     if (const int status = tessa::get_data(cmd, opts, &data)) {
         tessa::wipe(key);
@@ -177,7 +270,7 @@ int cmd_encrypt(const tessa::Options& opts) { return run("encrypt", true, opts);
 int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts); }
 
 // The options both commands take.
-#define BLOCK_VALUED {"--alg", "--key", "--mode", "--iv", "--pad", TESSA_DATA_OPTIONS}
+#define BLOCK_VALUED {"--alg", "--key", "--mode", "--iv", "--pad", "--file", TESSA_DATA_OPTIONS}
 
 #define BLOCK_USAGE_BODY                                                                                       \
     "  --alg ALG     aes128, aes192, aes256, des, tdea (Triple DES) or blowfish\n"                              \
@@ -198,7 +291,15 @@ int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts)
     "                ECB and CBC then pad with PKCS #5 unless a padding is named\n"                             \
     "  --pad PAD     pkcs5, oneandzeroes, ansix923, w3c or nopadding (ECB and CBC)\n"                           \
     "  --prefix-iv   the IV block goes in front of the ciphertext (decrypt: is read\n"                          \
-    "                from there; in ECB a block of zeros when no --iv is given)\n"
+    "                from there; in ECB a block of zeros when no --iv is given)\n"  \
+    "\n"                                                                                                        \
+    "Files (--alg ALG with --mode, not a generic name):\n"                                                    \
+    "  --file FILE --out FILE   encrypt or decrypt FILE into another file, any size;\n"                       \
+    "                ECB and CBC add PKCS #5 padding when encrypting and remove it\n"                          \
+    "                when decrypting; --prefix-iv puts the IV in front (decrypt: reads\n"                      \
+    "                it from there). The output must not be the input (under any\n"                           \
+    "                name); it is deleted when the work fails. Standard error shows the\n"                     \
+    "                progress of files over 4 MiB when it is a terminal.\n"
 
 TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any mode",
                "usage: tessa encrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"
@@ -213,7 +314,9 @@ TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any 
                "  tessa encrypt --alg aes256 --mode ctr --key <64 hex digits> --iv <32 hex digits> \\\n"
                "      --text 'attack at dawn' --to b64\n"
                "  tessa encrypt --alg aes128/cbc/pkcs5 --key <32 hex digits> --iv <32 hex digits> \\\n"
-               "      --prefix-iv --text 'any length'\n",
+               "      --prefix-iv --text 'any length'\n"
+               "  tessa encrypt --alg aes128 --mode cbc --key <32 hex digits> --iv <32 hex digits> \\\n"
+               "      --prefix-iv --file report.pdf --out report.pdf.enc\n",
                BLOCK_VALUED, {"--prefix-iv"}, cmd_encrypt});
 TESSA_COMMAND({"decrypt", "decrypt with AES, DES, Triple DES or Blowfish in any mode",
                "usage: tessa decrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"
