@@ -215,7 +215,7 @@ cases=$(cat <<'EOF'
 1 | ^tessa stream: Invalid key length \(BAD_KEY_LEN_ERROR\): Salsa20 takes a 16- or 32-byte key | | tessa stream --alg salsa20 --key 0102 --iv 0001020304050607 --text a
 1 | ^tessa stream: Invalid IV length \(BAD_IV_LEN_ERROR\): ChaCha20 takes | | tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 00 --text a
 2 | ^tessa stream: --counter must be a number from 0 to 4294967295: 4294967296 | | tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 0001020304050607 --counter 4294967296 --text a
-2 | ^tessa stream: --file takes one input FILE and --out FILE | | tessa stream --alg arcfour --key 01 --file --text a
+2 | ^tessa stream: with --file FILE give --out FILE and no other data | | tessa stream --alg arcfour --key 01 --file --text a
 2 | ^tessa stream: --alg takes arcfour, pc1, salsa20 or chacha20, not aes | | tessa stream --alg aes --key 01 --text a
 1 | ^tessa stream: cannot write to standard output: No space left on device$ | | tessa stream --alg arcfour --key 01 --text a >/dev/full
 # The shared input and version options: --in FILE, --from FORM, standard
@@ -283,7 +283,7 @@ cases=$(cat <<'EOF'
 0 | | ^1FA68B0A8112B447AEF34BD8FB5A7B829D3E862371D2CFE5$ | printf 00112233445566778899AABBCCDDEEFF >"$work/w.hex" && tessa wrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --in "$work/w.hex" --from hex
 0 | | ^ABEiM0RVZneImaq7zN3u/w==$ | printf H6aLCoEStEeu80vY+1p7gp0+hiNx0s/l | tessa unwrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --from b64 --to b64
 0 | | ^B2396305F03DC027CCC3524A0A1118A8$ | printf AAAAAAAAAAAAAAAAAAAAAA== | tessa stream --alg arcfour --key 0102030405 --from b64
-2 | ^tessa stream: --file takes one input FILE and --out FILE | | tessa stream --alg arcfour --key 01 --file "$work/abc.txt" --out "$work/f.out" --from hex
+2 | ^tessa stream: with --file FILE give --out FILE and no other data | | tessa stream --alg arcfour --key 01 --file "$work/abc.txt" --out "$work/f.out" --from hex
 2 | ^tessa wrap: --from takes raw, hex or b64 | | tessa wrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --in "$work/abc.txt" --from text
 # tessa rand key and nonce: --to and --out.
 0 | | ^[0-9A-F]{32}$ | tessa rand key 16
@@ -304,6 +304,20 @@ cases=$(cat <<'EOF'
 2 | ^tessa seal: --key takes an AES key of 16, 24 or 32 bytes | | tessa seal --alg gcm --key 0000 --nonce 00 --text a
 2 | ^tessa seal: --tag-len and --nonce-len go with --alg gcm | | tessa seal --alg aes128-gcm --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --text a
 2 | ^tessa seal: --nonce-len is for open | | tessa seal --alg gcm --nonce-len 8 --key 00000000000000000000000000000000 --nonce 00 --text a
+# Files with the generic names (CIPHER_FileEncrypt/FileDecrypt): the file is
+# what the in-memory command gives; a padding by name; the shared rules.
+0 | | ^same$ | K=000102030405060708090A0B0C0D0E0F; tessa encrypt --alg aes128/cbc --key $K --iv $K --prefix-iv --file "$work/abc.txt" --out "$work/g.enc" && tessa encrypt --alg aes128/cbc --key $K --iv $K --prefix-iv --in "$work/abc.txt" --to raw --out "$work/g.mem" && cmp -s "$work/g.enc" "$work/g.mem" && echo same
+0 | | ^abc$ | K=000102030405060708090A0B0C0D0E0F0001020304050607; tessa encrypt --alg tdea/ecb --pad ansix923 --key $K --file "$work/abc.txt" --out "$work/t.enc" && tessa decrypt --alg tdea/ecb/ansix923 --key $K --file "$work/t.enc" --out "$work/t.dec" && cat "$work/t.dec" && echo
+1 | ^tessa decrypt: .*\(DECRYPT_ERROR\): wrong key or IV | | K=000102030405060708090A0B0C0D0E0F; tessa encrypt --alg aes128/cbc --key $K --iv $K --file "$work/abc.txt" --out "$work/h.enc" && tessa decrypt --alg aes128/cbc --key 00000000000000000000000000000000 --iv $K --file "$work/h.enc" --out "$work/h.dec"; s=$?; [ ! -e "$work/h.dec" ] && exit $s
+1 | ^tessa encrypt: Duplicate data or filename \(DUP_ERROR\): the output is the input file$ | | tessa encrypt --alg aes128/ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --file "$work/abc.txt" --out "$work/./abc.txt"; s=$?; [ "$(cat "$work/abc.txt")" = abc ] && exit $s
+2 | ^tessa encrypt: with --file FILE give --out FILE and no other data | | tessa encrypt --alg aes128/cbc --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --file "$work/abc.txt" --out "$work/x" --from hex
+# crc: a file by --in or by name through CRC_File, --from, an empty file.
+0 | | ^352441C2$ | tessa crc --in "$work/abc.txt"
+0 | | ^352441C2$ | printf 616263 >"$work/c.hex" && tessa crc --in "$work/c.hex" --from hex
+0 | | ^00000000$ | : >"$work/empty" && tessa crc "$work/empty"
+1 | ^tessa crc: Cannot open input file \(OPEN_ERROR\): .*/missing$ | | tessa crc --in "$work/missing"
+# compress and decompress take the shared data options.
+0 | | ^abc$ | tessa compress --method zstd --text abc --to b64 | tessa decompress --method zstd --from b64 --to text
 # version and selftest take no arguments.
 2 | ^tessa selftest: takes no arguments | | tessa selftest now
 2 | ^tessa version: takes no arguments but --verbose | | tessa version 6

@@ -79,6 +79,11 @@ int32_t run_cipher(const Algorithm& alg, tessa::Bytes& data, const tessa::Bytes&
 // functions ("aes128/cbc/pkcs5"), or a plain name with --mode and --pad.
 // Padding (PKCS #5 by default in ECB and CBC) and the IV in front
 // (--prefix-iv) are the library's; key and IV lengths are checked there.
+// Checks the arguments of --file FILE --out FILE and runs call(out, in) (a
+// file export's result, either sign); wipes key. Returns the exit status.
+template <typename Call>
+int run_files(const char* cmd, tessa::Bytes& key, const tessa::Options& opts, Call call);
+
 int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
     std::string text = opts.value("--alg");
     const bool named = text.find('/') != std::string::npos;
@@ -99,13 +104,21 @@ int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, "the IV is not whole bytes of hex");
     }
+    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
+    const unsigned char* ivp = opts.has("--iv") ? tessa::data_or_empty(iv) : nullptr;
+    if (opts.has("--file")) {
+        // CIPHER_FileEncrypt/FileDecrypt: files are always padded in ECB and CBC.
+        auto file_fn = encrypt ? CIPHER_FileEncrypt : CIPHER_FileDecrypt;
+        return run_files(cmd, key, opts, [&](const std::string& out, const std::string& in) {
+            return file_fn(out.c_str(), in.c_str(), key.data(), static_cast<int32_t>(key.size()), ivp,
+                           static_cast<int32_t>(iv.size()), text.c_str(), options);
+        });
+    }
     if (const int status = tessa::get_data(cmd, opts, &data)) {
         tessa::wipe(key);
         return status;
     }
-    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
     auto fn = encrypt ? CIPHER_EncryptBytes : CIPHER_DecryptBytes;
-    const unsigned char* ivp = opts.has("--iv") ? tessa::data_or_empty(iv) : nullptr;
     const auto n = static_cast<int32_t>(data.size());
     // A query first (a decryption's needs the key: it removes the padding).
     int32_t rc = fn(nullptr, 0, tessa::data_or_empty(data), n, key.data(), static_cast<int32_t>(key.size()), ivp,
@@ -186,23 +199,20 @@ int32_t with_progress(const char* cmd, const std::string& in, const std::string&
     return rc;
 }
 
-int run_files(const char* cmd, bool encrypt, const Algorithm& alg, tessa::Bytes& key, const tessa::Bytes& iv,
-              bool has_iv, const std::string& mode, const tessa::Options& opts) {
+template <typename Call>
+int run_files(const char* cmd, tessa::Bytes& key, const tessa::Options& opts, Call call) {
     const std::string in = opts.value("--file"), out = opts.value("--out");
     if (in.empty() || out.empty() || !opts.positionals().empty() || opts.has("--text") || opts.has("--hex") ||
-        opts.has("--b64") || opts.has("--in") || opts.has("--to")) {
+        opts.has("--b64") || opts.has("--in") || opts.has("--from") || opts.has("--to")) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, "with --file FILE give --out FILE and no other data or --to");
     }
-    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
-    const int32_t rc = with_progress(cmd, in, out, [&] {
-        return run_file(alg, out, in, key, encrypt, mode.c_str(), has_iv ? iv.data() : nullptr, options);
-    });
+    const int32_t rc = with_progress(cmd, in, out, [&] { return call(out, in); });
     tessa::wipe(key);
     if (rc == 0) return 0;
     const char* hint = nullptr;
-    if (rc == DUP_ERROR) hint = "the output is the input file";
-    if (rc == DECRYPT_ERROR) hint = "wrong key or IV, or not a file encrypted this way";
+    if (rc == DUP_ERROR || rc == -DUP_ERROR) hint = "the output is the input file";
+    if (rc == DECRYPT_ERROR || rc == -DECRYPT_ERROR) hint = "wrong key or IV, or not a file encrypted this way";
     return tessa::report_error(cmd, rc, hint);
 }
 
@@ -210,9 +220,6 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
     const std::string alg_name = opts.value("--alg");
     const bool file = opts.has("--file");
     if (alg_name.find('/') != std::string::npos || opts.has("--pad") || (opts.has("--prefix-iv") && !file)) {
-        if (file)
-            return tessa::usage_error(cmd, "with --file give --alg ALG and --mode MODE (files are padded with "
-                                           "PKCS #5 in ECB and CBC)");
         const Algorithm* named = find_algorithm(alg_name.substr(0, alg_name.find('/')));
         if (named != nullptr && (named->key_len == 8 || named->key_len == 0))
             return tessa::usage_error(cmd, std::string("padding and the IV in front are for AES and Triple DES, not ") +
@@ -244,7 +251,12 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, why);
     }
-    if (file) return run_files(cmd, encrypt, *alg, key, iv, has_iv, mode, opts);
+    if (file) {
+        const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
+        return run_files(cmd, key, opts, [&](const std::string& out, const std::string& in) {
+            return run_file(*alg, out, in, key, encrypt, mode.c_str(), has_iv ? iv.data() : nullptr, options);
+        });
+    }
     tessa::Bytes data;
     if (const int status = tessa::get_data(cmd, opts, &data)) {
         tessa::wipe(key);
@@ -293,13 +305,15 @@ int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts)
     "  --prefix-iv   the IV block goes in front of the ciphertext (decrypt: is read\n"                          \
     "                from there; in ECB a block of zeros when no --iv is given)\n"  \
     "\n"                                                                                                        \
-    "Files (--alg ALG with --mode, not a generic name):\n"                                                    \
+    "Files:\n"                                                                                                  \
     "  --file FILE --out FILE   encrypt or decrypt FILE into another file, any size;\n"                       \
-    "                ECB and CBC add PKCS #5 padding when encrypting and remove it\n"                          \
-    "                when decrypting; --prefix-iv puts the IV in front (decrypt: reads\n"                      \
-    "                it from there). The output must not be the input (under any\n"                           \
-    "                name); it is deleted when the work fails. Standard error shows the\n"                     \
-    "                progress of files over 4 MiB when it is a terminal.\n"
+    "                ECB and CBC always pad when encrypting (PKCS #5, or the padding\n"                       \
+    "                of a generic name or --pad: oneandzeroes, ansix923) and remove\n"                         \
+    "                it when decrypting (nopadding: keep it); --prefix-iv puts the IV\n"                       \
+    "                in front (decrypt: reads it from there). The output must not be\n"                        \
+    "                the input (under any name); it is deleted when the work fails.\n"                        \
+    "                Standard error shows the progress of files over 4 MiB when it\n"                          \
+    "                is a terminal.\n"
 
 TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any mode",
                "usage: tessa encrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"

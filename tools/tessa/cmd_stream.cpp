@@ -155,22 +155,22 @@ int cmd_stream(const tessa::Options& opts) {
 
     if (opts.has("--file")) {
         // The file as it is into --out, in pieces, never whole in memory.
-        const tessa::Args& pos = opts.positionals();
-        if (pos.size() != 1 || pos[0] == "-" || !opts.has("--out") || opts.has("--text") || opts.has("--hex") ||
-            opts.has("--b64") || opts.has("--to") || opts.has("--in") || opts.has("--from")) {
+        const std::string in = opts.value("--file");
+        if (in.empty() || in == "-" || !opts.positionals().empty() || !opts.has("--out") || opts.has("--text") ||
+            opts.has("--hex") || opts.has("--b64") || opts.has("--to") || opts.has("--in") || opts.has("--from")) {
             tessa::wipe(key);
-            return tessa::usage_error(cmd, "--file takes one input FILE and --out FILE, and nothing else");
+            return tessa::usage_error(cmd, "with --file FILE give --out FILE and no other data or --to");
         }
         // PC1_File's codes are positive, CIPHER_StreamFile's negated.
-        const int32_t rc = alg == kPc1 ? -PC1_File(opts.value("--out").c_str(), pos[0].c_str(), key.data(), key_len)
-                                       : CIPHER_StreamFile(opts.value("--out").c_str(), pos[0].c_str(), key.data(),
+        const int32_t rc = alg == kPc1 ? -PC1_File(opts.value("--out").c_str(), in.c_str(), key.data(), key_len)
+                                       : CIPHER_StreamFile(opts.value("--out").c_str(), in.c_str(), key.data(),
                                                            key_len, ivp, iv_len, counter, alg);
         tessa::wipe(key);
         tessa::wipe(iv);
         if (rc == 0) return 0;
         if (rc == -DUP_ERROR) return tessa::report_error(cmd, rc, "the output is the input; nothing was written");
         if (rc == -OPEN_ERROR || rc == -CREATE_ERROR || rc == -READ_ERROR || rc == -WRITE_ERROR) {
-            const std::string which = rc == -OPEN_ERROR || rc == -READ_ERROR ? pos[0] : opts.value("--out");
+            const std::string which = rc == -OPEN_ERROR || rc == -READ_ERROR ? in : opts.value("--out");
             return tessa::report_error(cmd, rc, which.c_str());
         }
         return tessa::report_error(cmd, rc, hint);
@@ -215,15 +215,15 @@ TESSA_COMMAND({"stream", "encrypt or decrypt with Arcfour (also as PC1), Salsa20
                "  --iv HEX      the IV (nonce), for salsa20 and chacha20\n"
                "  --counter N   chacha20 with an 8- or 12-byte IV: the first block's number\n"
                "                (0 by default; RFC 8439's examples start at 1)\n"
-               "  --file        run the FILE into --out piece by piece (for files of any size);\n"
+               "  --file FILE   run FILE into --out piece by piece (for files of any size);\n"
                "                an --out that is FILE itself (another name, a link) is refused\n"
                "\n" TESSA_DATA_USAGE
                "\n"
                "Example (RFC 8439, 2.4.2):\n"
                "  tessa stream --alg chacha20 --counter 1 --iv 000000000000004A00000000 \\\n"
                "      --key 000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F --text 'Ladies ...'\n",
-               {"--alg", "--key", "--iv", "--counter", TESSA_DATA_OPTIONS},
-               {"--file"},
+               {"--alg", "--key", "--iv", "--counter", "--file", TESSA_DATA_OPTIONS},
+               {},
                cmd_stream});
 
 }  // namespace
