@@ -16,7 +16,7 @@ in and bytes out, every failure an exception (``tessalib.errors``).
     stream  CIPHER_Stream, PC1_         Arcfour, Salsa20, ChaCha20
     codec   CNV_        hex, base64, UTF-16
     files   *_FileExt, CIPHER_FileEncrypt/FileDecrypt   encrypting files
-    compress COMPR_, ZLIB_   zlib and Zstandard
+    compress COMPR_, ZLIB_  zlib and Zstandard
     crc     CRC_        CRC-32 of bytes, text and files
     wipe    WIPE_       wiping buffers and files
     module  API_        version, build time, file, platform; the power-up tests
