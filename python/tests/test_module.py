@@ -45,7 +45,7 @@ def faults_library() -> pathlib.Path:
 
 FAILED_STATE = r'''
 import threading, tessalib
-from tessalib import aead, cipher, hash, kdf, mac, module, rng, wrap, errors
+from tessalib import aead, cipher, compress, crc, hash, kdf, mac, module, rng, wrap, errors
 
 def refused(call):
     try:
@@ -70,6 +70,8 @@ checks = {
     "pbkdf2": lambda: kdf.pbkdf2("pw", b"salt", 1, 16),
     "key bytes": lambda: rng.key_bytes(16),
     "number": lambda: rng.number(1, 6),
+    "compress": lambda: compress.compress(b"data", "zstd"),
+    "crc": lambda: crc.crc32(b"123456789"),
 }
 for what, call in checks.items():
     assert refused(call), what + " was not refused"
