@@ -133,13 +133,15 @@ stage_windows() {
   scripts/test-windows.sh
 }
 
-# The library and tessa of build/release (configured as the release stage
-# does, so the two share the tree), built alone when the release stage did
-# not run first.
+# The library, its test build with live fault points (tessalib_faults, for
+# the failed-state cases) and tessa of build/release (configured as the
+# release stage does, so the two share the tree), built alone when the
+# release stage did not run first.
 release_library() {
   cmake -S . -B build/release -G Ninja -DBUILD_TESTING=ON -DTESSALIB_ORACLE_TESTS=ON \
     -DCMAKE_BUILD_TYPE=Release >/dev/null || stage_fails "configuring build/release failed"
-  cmake --build build/release -j "$jobs" --target tessalib tessa || stage_fails "building build/release failed"
+  cmake --build build/release -j "$jobs" --target tessalib tessalib_faults tessa ||
+    stage_fails "building build/release failed"
 }
 # Debian's interpreter: its venv, setuptools and pytest are the packages setup.sh installs.
 python_bin() { if [[ -x /usr/bin/python3 ]]; then echo /usr/bin/python3; else command -v python3; fi; }
@@ -159,6 +161,7 @@ stage_python() {
   rm -rf python/build python/src/*.egg-info
   # From outside the source tree, so the installed package is the one tested.
   (cd build/python && TESSALIB_LIBRARY=$lib TESSALIB_HEADER=$root/include/tessalib.h \
+    TESSALIB_FAULTS_LIBRARY=$root/build/release/libtessalib_faults.so \
     "$root/$venv/bin/python" -m pytest -q -p no:cacheprovider "$root/python/tests") ||
     stage_fails "pytest failed (above)"
   # A wheel that carries the library loads its own copy with no variable set.

@@ -150,9 +150,10 @@ def test_out_of_memory_error():
 
 
 def test_self_test_failed_error():
-    # A library in its error state refuses every call with TEST_FAILED_ERROR;
-    # a failing health check is PRNG_ERR_CATASTROPHIC. Neither can be caused
-    # from outside, so the mapping is what is tested.
+    # A library in its error state refuses every call with TEST_FAILED_ERROR
+    # (raised for real over the test build in test_module.py); a failing
+    # health check is PRNG_ERR_CATASTROPHIC, which cannot be caused from
+    # outside, so for it the mapping is what is tested.
     for code in (-raw.TEST_FAILED_ERROR, raw.TEST_FAILED_ERROR, -raw.PRNG_ERR_CATASTROPHIC):
         e = errors.error_for(code, "API_Example")
         assert isinstance(e, tessalib.SelfTestFailedError) and e.code == abs(code)

@@ -17,6 +17,7 @@ RAW_ONLY = {
     r"^(DES|BLF)_(Bytes|Hex|HexMode|B64Mode|Init|InitHex|Update|UpdateHex|Final|InitError|Ecb|EcbHex)$":
         "tessalib.cipher uses DES_BytesMode and BLF_BytesMode; the rest are text and context forms",
     r"^DES_CheckKey(Hex)?$": "a DES weak-key test, kept in the raw layer",
+    r"^(DES|BLF)_(File|FileHex)$": "the forms of DES_FileExt/BLF_FileExt without options and with hex text",
     r"^(SHA1|SHA2|SHA3|MD5)_": "the fixed-algorithm hash families duplicate HASH_ and MAC_",
     r"^HASH_(HexFromBytes|HexFromHex|HexFromFile)$": "hex forms of HASH_Bytes/HASH_File; Python has .hex()",
     r"^MAC_(HexFromBytes|HexFromHex)$": "hex forms of MAC_Bytes",

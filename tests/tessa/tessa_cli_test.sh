@@ -12,6 +12,10 @@
 # AddressSanitizer reserves terabytes of address space and ends the process
 # on a failed allocation instead of letting it throw, so they cannot run in
 # the sanitizer build. What is left out is printed.
+#
+# TESSALIB_FAULTS_PATH names the test build of the library (tessalib_faults);
+# the cases marked [faults] run tessa over it with a failing known-answer
+# test, the library's failed state. Without it they are left out (printed).
 set -uo pipefail
 
 tessa_bin=${1:?usage: tessa_cli_test.sh TESSA [--no-memory-limit]}
@@ -28,6 +32,18 @@ printf 'abc' >"$work/abc.txt"
 printf -- '-' >"$work/--odd"
 
 tessa() { "$tessa_bin" "$@"; }
+# The library in its failed state: the test build under the name tessa
+# loads, its SHA-256 known-answer test made to fail, reports to a log here.
+faults_cases=0
+if [[ -n ${TESSALIB_FAULTS_PATH:-} ]]; then
+    mkdir "$work/faults"
+    ln -s "$TESSALIB_FAULTS_PATH" "$work/faults/libtessalib.so.6"
+    printf 'NoMessageBox=1\nErrorLogDir=%s\n' "$work/faults" >"$work/faults/options"
+    faults_cases=1
+fi
+with_failed_library() {
+    export LD_LIBRARY_PATH=$work/faults TESSALIB_TEST_FAULT=sha256 TESSALIB_OPTIONS_FILE=$work/faults/options
+}
 # Memory for the cases that must run out of it: far more than the tool needs
 # to start, far less than what the command asks for.
 limit_memory() { ulimit -v $((256 * 1024)); }
@@ -159,7 +175,7 @@ cases=$(cat <<'EOF'
 1 | ^tessa open: Data not a valid length \(BAD_LENGTH_ERROR\): the data is shorter than a sealed message | | tessa open --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --hex 00112233
 2 | ^tessa seal: --nonce takes the nonce of AES-128-GCM: 12 bytes \(24 hex digits\) | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --nonce 00 --text a
 2 | ^tessa seal: --key takes the key of ChaCha20-Poly1305: 32 bytes | | tessa seal --alg chacha20-poly1305 --key 000102030405060708090A0B0C0D0E0F --nonce 070000004041424344454647 --text a
-2 | ^tessa seal: --alg takes aes128-gcm, aes256-gcm, chacha20-poly1305, ascon128 or ascon128a, not aes | | tessa seal --alg aes --key 00 --text a
+2 | ^tessa seal: --alg takes aes128-gcm, aes256-gcm, chacha20-poly1305, ascon128, ascon128a or gcm, not aes | | tessa seal --alg aes --key 00 --text a
 2 | ^tessa open: the nonce is read from the data; --nonce goes with --no-prefix | | tessa open --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --nonce 070000004041424344454647 --hex 00
 2 | ^tessa seal: give --aad or --aad-hex, not both | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --nonce 070000004041424344454647 --aad a --aad-hex 00 --text a
 2 | ^tessa seal: --nonce needs a value | | tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --text a --nonce
@@ -199,8 +215,8 @@ cases=$(cat <<'EOF'
 1 | ^tessa stream: Invalid key length \(BAD_KEY_LEN_ERROR\): Salsa20 takes a 16- or 32-byte key | | tessa stream --alg salsa20 --key 0102 --iv 0001020304050607 --text a
 1 | ^tessa stream: Invalid IV length \(BAD_IV_LEN_ERROR\): ChaCha20 takes | | tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 00 --text a
 2 | ^tessa stream: --counter must be a number from 0 to 4294967295: 4294967296 | | tessa stream --alg chacha20 --key 000102030405060708090A0B0C0D0E0F --iv 0001020304050607 --counter 4294967296 --text a
-2 | ^tessa stream: --file takes one input FILE and --out FILE | | tessa stream --alg arcfour --key 01 --file --text a
-2 | ^tessa stream: --alg takes arcfour, salsa20 or chacha20, not aes | | tessa stream --alg aes --key 01 --text a
+2 | ^tessa stream: with --file FILE give --out FILE and no other data | | tessa stream --alg arcfour --key 01 --file --text a
+2 | ^tessa stream: --alg takes arcfour, pc1, salsa20 or chacha20, not aes | | tessa stream --alg aes --key 01 --text a
 1 | ^tessa stream: cannot write to standard output: No space left on device$ | | tessa stream --alg arcfour --key 01 --text a >/dev/full
 # The shared input and version options: --in FILE, --from FORM, standard
 # input when no input is given, tessa --version.
@@ -244,6 +260,77 @@ cases=$(cat <<'EOF'
 0 | | ^-33: Invalid key length \(BAD_KEY_LEN_ERROR\)$ | tessa error -33
 0 | | ^7f9c2ba4e88f827d616045507605853e$ | tessa xof --alg shake128 --len 16 --text ""
 0 | | ^4B007901B765489ABEAD49D926F721D065A429C1$ | tessa derive pbkdf2 --prf sha1 --iter 4096 --password password --salt-text salt --len 20
+# tessa pad and unpad: each padding, both block sizes, a bad padding, lengths.
+0 | | ^6162630505050505$ | tessa pad --block 8 --text abc
+0 | | ^61626380000000000000000000000000$ | tessa pad --pad oneandzeroes --text abc
+0 | | ^6162630000000000000000000000000D$ | tessa pad --pad ansix923 --text abc
+0 | | ^10101010101010101010101010101010$ | tessa pad --text ""
+0 | | ^abc$ | tessa pad --pad ansix923 --block 8 --text abc --to raw | tessa unpad --pad ansix923 --block 8 --to text
+0 | | ^abc$ | printf 61626380000000000000000000000000 >"$work/p.hex" && tessa unpad --pad oneandzeroes --in "$work/p.hex" --from hex --to text
+0 | | ^abc$ | tessa unpad --pad w3c --block 8 --hex 6162630102030405 --to text
+1 | ^tessa unpad: .*\(DECRYPT_ERROR\): the data does not end in that padding$ | | tessa unpad --block 8 --hex 6162630505050504
+1 | ^tessa unpad: .*\(BAD_LENGTH_ERROR\): padded data is a whole number of blocks | | tessa unpad --block 8 --hex 616263
+2 | ^tessa pad: --block takes 8 or 16, not 32 | | tessa pad --block 32 --text a
+2 | ^tessa unpad: --pad takes pkcs5, oneandzeroes, ansix923 or w3c, not zero | | tessa unpad --pad zero --hex 00
+1 | ^tessa pad: cannot write to standard output: No space left on device$ | | tessa pad --text a >/dev/full
+# tessa stream --alg pc1 (PC1_Bytes, PC1_File): RFC 6229's first key, files.
+0 | | ^B2396305F03DC027CCC3524A0A1118A8$ | tessa stream --alg pc1 --key 0102030405 --hex 00000000000000000000000000000000
+0 | | ^same$ | printf 'pc1 file' >"$work/q.txt" && tessa stream --alg pc1 --key 0102 --file "$work/q.txt" --out "$work/q.enc" && tessa stream --alg arcfour --key 0102 --file "$work/q.enc" --out "$work/q.dec" && cmp -s "$work/q.txt" "$work/q.dec" && echo same
+1 | ^tessa stream: Duplicate data or filename \(DUP_ERROR\): the output is the input | | printf 'keep me' >"$work/r.txt" && tessa stream --alg pc1 --key 01 --file "$work/r.txt" --out "$work/./r.txt" ; s=$? ; [ "$(cat "$work/r.txt")" = 'keep me' ] && exit $s
+1 | ^tessa stream: Cannot open input file \(OPEN_ERROR\): .*/missing$ | | tessa stream --alg pc1 --key 01 --file "$work/missing" --out "$work/m.out"
+2 | ^tessa stream: pc1 takes a key only | | tessa stream --alg pc1 --key 01 --iv 00 --text a
+# The shared data options on wrap, unwrap and stream: --from, standard input.
+0 | | ^1FA68B0A8112B447AEF34BD8FB5A7B829D3E862371D2CFE5$ | printf 00112233445566778899AABBCCDDEEFF >"$work/w.hex" && tessa wrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --in "$work/w.hex" --from hex
+0 | | ^ABEiM0RVZneImaq7zN3u/w==$ | printf H6aLCoEStEeu80vY+1p7gp0+hiNx0s/l | tessa unwrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --from b64 --to b64
+0 | | ^B2396305F03DC027CCC3524A0A1118A8$ | printf AAAAAAAAAAAAAAAAAAAAAA== | tessa stream --alg arcfour --key 0102030405 --from b64
+2 | ^tessa stream: with --file FILE give --out FILE and no other data | | tessa stream --alg arcfour --key 01 --file "$work/abc.txt" --out "$work/f.out" --from hex
+2 | ^tessa wrap: --from takes raw, hex or b64 | | tessa wrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --in "$work/abc.txt" --from text
+# tessa rand key and nonce: --to and --out.
+0 | | ^[0-9A-F]{32}$ | tessa rand key 16
+0 | | ^[A-Za-z0-9+/]{22}==$ | tessa rand nonce 16 --to b64
+0 | | ^ok$ | tessa rand key 32 --out "$work/k.bin" && test $(wc -c <"$work/k.bin") -eq 32 && echo ok
+0 | | ^ok$ | tessa rand nonce 12 --to hex --out "$work/n.hex" && grep -Eq '^[0-9A-F]{24}$' "$work/n.hex" && echo ok
+2 | ^tessa rand: --to takes hex, b64 or raw | | tessa rand key 16 --to text
+# tessa seal/open --alg gcm (GCM_Encrypt/GCM_Decrypt): the GCM paper's test
+# cases 2 and 9 (AES-128 and AES-192), a shorter tag, a 60-byte nonce.
+0 | | ^000000000000000000000000CD33B28AC773F74BA00ED1F312572435$ | tessa seal --alg gcm --key 000000000000000000000000000000000000000000000000 --nonce 000000000000000000000000 --text ""
+0 | | ^0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BDF53A67B21257BDDF$ | tessa seal --alg gcm --no-prefix --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 00000000000000000000000000000000
+0 | | ^0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BD$ | tessa seal --alg gcm --no-prefix --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 00000000000000000000000000000000
+0 | | ^00000000000000000000000000000000$ | tessa open --alg gcm --no-prefix --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BD
+0 | | ^hello$ | n=$(printf '%0120d' 7) && tessa seal --alg gcm --key 0000000000000000000000000000000000000000000000000000000000000000 --nonce $n --aad hdr --text hello --to raw | tessa open --alg gcm --key 0000000000000000000000000000000000000000000000000000000000000000 --nonce-len 60 --aad hdr --to text
+1 | ^tessa open: Authentication failed \(AUTH_FAIL_ERROR\): the data, key, nonce, tag length | | tessa open --alg gcm --no-prefix --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --hex 0388DACE60B6A392F328C2B971B2FE78AB6E47D42CEC13BC
+1 | ^tessa open: the data is shorter than a sealed message \(nonce and tag\)$ | | tessa open --alg gcm --key 00000000000000000000000000000000 --hex 00
+2 | ^tessa seal: --tag-len takes 4 to 16, not 3 | | tessa seal --alg gcm --tag-len 3 --key 00000000000000000000000000000000 --nonce 00 --text a
+2 | ^tessa seal: --key takes an AES key of 16, 24 or 32 bytes | | tessa seal --alg gcm --key 0000 --nonce 00 --text a
+2 | ^tessa seal: --tag-len and --nonce-len go with --alg gcm | | tessa seal --alg aes128-gcm --tag-len 8 --key 00000000000000000000000000000000 --nonce 000000000000000000000000 --text a
+2 | ^tessa seal: --nonce-len is for open | | tessa seal --alg gcm --nonce-len 8 --key 00000000000000000000000000000000 --nonce 00 --text a
+# Files with the generic names (CIPHER_FileEncrypt/FileDecrypt): the file is
+# what the in-memory command gives; a padding by name; the shared rules.
+0 | | ^same$ | K=000102030405060708090A0B0C0D0E0F; tessa encrypt --alg aes128/cbc --key $K --iv $K --prefix-iv --file "$work/abc.txt" --out "$work/g.enc" && tessa encrypt --alg aes128/cbc --key $K --iv $K --prefix-iv --in "$work/abc.txt" --to raw --out "$work/g.mem" && cmp -s "$work/g.enc" "$work/g.mem" && echo same
+0 | | ^abc$ | K=000102030405060708090A0B0C0D0E0F0001020304050607; tessa encrypt --alg tdea/ecb --pad ansix923 --key $K --file "$work/abc.txt" --out "$work/t.enc" && tessa decrypt --alg tdea/ecb/ansix923 --key $K --file "$work/t.enc" --out "$work/t.dec" && cat "$work/t.dec" && echo
+1 | ^tessa decrypt: .*\(DECRYPT_ERROR\): wrong key or IV | | K=000102030405060708090A0B0C0D0E0F; tessa encrypt --alg aes128/cbc --key $K --iv $K --file "$work/abc.txt" --out "$work/h.enc" && tessa decrypt --alg aes128/cbc --key 00000000000000000000000000000000 --iv $K --file "$work/h.enc" --out "$work/h.dec"; s=$?; [ ! -e "$work/h.dec" ] && exit $s
+1 | ^tessa encrypt: Duplicate data or filename \(DUP_ERROR\): the output is the input file$ | | tessa encrypt --alg aes128/ctr --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --file "$work/abc.txt" --out "$work/./abc.txt"; s=$?; [ "$(cat "$work/abc.txt")" = abc ] && exit $s
+2 | ^tessa encrypt: with --file FILE give --out FILE and no other data | | tessa encrypt --alg aes128/cbc --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --file "$work/abc.txt" --out "$work/x" --from hex
+# crc: a file by --in or by name through CRC_File, --from, an empty file.
+0 | | ^352441C2$ | tessa crc --in "$work/abc.txt"
+0 | | ^352441C2$ | printf 616263 >"$work/c.hex" && tessa crc --in "$work/c.hex" --from hex
+0 | | ^00000000$ | : >"$work/empty" && tessa crc "$work/empty"
+1 | ^tessa crc: Cannot open input file \(OPEN_ERROR\): .*/missing$ | | tessa crc --in "$work/missing"
+# compress and decompress take the shared data options.
+0 | | ^abc$ | tessa compress --method zstd --text abc --to b64 | tessa decompress --method zstd --from b64 --to text
+# version and selftest take no arguments.
+2 | ^tessa selftest: takes no arguments | | tessa selftest now
+2 | ^tessa version: takes no arguments but --verbose | | tessa version 6
+# The library in its failed state: its checks fail, every command refuses
+# with exit status 1 and one line; the API_ answers (version) still work.
+1 | ^tessa selftest: .*\(TEST_FAILED_ERROR\): the library must not be used$ | | [faults] tessa selftest
+0 | | ^module: +/.*libtessalib_faults\.so | [faults] tessa version --verbose
+1 | ^tessa hash: .*\(TEST_FAILED_ERROR\): the library failed its load-time checks | | [faults] tessa hash --text abc
+1 | ^tessa rand: .*\(TEST_FAILED_ERROR\): the library failed its load-time checks | | [faults] tessa rand number 1 6
+1 | ^tessa encrypt: .*\(TEST_FAILED_ERROR\): the library failed its load-time checks | | [faults] tessa encrypt --alg aes128/cbc --key 000102030405060708090A0B0C0D0E0F --iv 000102030405060708090A0B0C0D0E0F --text a
+1 | ^tessa seal: .*\(TEST_FAILED_ERROR\): the library failed its load-time checks | | [faults] tessa seal --alg aes128-gcm --key 000102030405060708090A0B0C0D0E0F --nonce 000000000000000000000001 --text a
+1 | ^tessa wrap: .*\(TEST_FAILED_ERROR\): the library failed its load-time checks | | [faults] tessa wrap --alg aes128 --kek 000102030405060708090A0B0C0D0E0F --hex 00112233445566778899AABBCCDDEEFF
+1 | ^tessa pad: .*\(TEST_FAILED_ERROR\): the library failed its load-time checks | | [faults] tessa pad --text a
 EOF
 )
 
@@ -264,6 +351,13 @@ while IFS= read -r line; do
             continue
         fi
         setup=limit_memory
+    elif [[ $command == '[faults] '* ]]; then
+        command=${command#'[faults] '}
+        if ((faults_cases == 0)); then
+            left_out+=("$command (no TESSALIB_FAULTS_PATH)")
+            continue
+        fi
+        setup=with_failed_library
     fi
     (
         $setup
@@ -293,7 +387,7 @@ while IFS= read -r line; do
 done <<<"$cases"
 
 if ((${#left_out[@]} > 0)); then
-    echo "not run here (no memory limit under AddressSanitizer):"
+    echo "not run here (no memory limit under AddressSanitizer, or no test build of the library):"
     printf '  %s\n' "${left_out[@]}"
 fi
 if ((failures > 0)); then

@@ -2,7 +2,7 @@
 // (AES128_/AES192_/AES256_, DES_, TDEA_, BLF_ byte forms), and the generic
 // CIPHER_EncryptBytes / CIPHER_DecryptBytes when an algorithm/mode/padding
 // name, a padding or the IV in front is asked for; the _FileExt forms for
-// files (--in FILE --out FILE, or --file FILE --out FILE).
+// --file FILE --out FILE.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -79,6 +79,21 @@ int32_t run_cipher(const Algorithm& alg, tessa::Bytes& data, const tessa::Bytes&
 // functions ("aes128/cbc/pkcs5"), or a plain name with --mode and --pad.
 // Padding (PKCS #5 by default in ECB and CBC) and the IV in front
 // (--prefix-iv) are the library's; key and IV lengths are checked there.
+// Checks the arguments of --file FILE --out FILE and runs call(out, in) (a
+// file export's result, either sign); wipes key. Returns the exit status.
+// A file to encrypt or decrypt into another: --file FILE --out FILE, or
+// --in FILE --out FILE when no data format is asked for (--in raw|hex|b64,
+// --from and --to are about data, which --in FILE alone reads).
+bool by_file(const tessa::Options& opts) {
+    if (opts.has("--file")) return true;
+    if (!opts.has("--in") || !opts.has("--out") || opts.has("--from") || opts.has("--to")) return false;
+    const std::string in = opts.value("--in");
+    return in != "raw" && in != "hex" && in != "b64";
+}
+
+template <typename Call>
+int run_files(const char* cmd, tessa::Bytes& key, const tessa::Options& opts, Call call);
+
 int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
     std::string text = opts.value("--alg");
     const bool named = text.find('/') != std::string::npos;
@@ -99,13 +114,21 @@ int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, "the IV is not whole bytes of hex");
     }
+    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
+    const unsigned char* ivp = opts.has("--iv") ? tessa::data_or_empty(iv) : nullptr;
+    if (by_file(opts)) {
+        // CIPHER_FileEncrypt/FileDecrypt: files are always padded in ECB and CBC.
+        auto file_fn = encrypt ? CIPHER_FileEncrypt : CIPHER_FileDecrypt;
+        return run_files(cmd, key, opts, [&](const std::string& out, const std::string& in) {
+            return file_fn(out.c_str(), in.c_str(), key.data(), static_cast<int32_t>(key.size()), ivp,
+                           static_cast<int32_t>(iv.size()), text.c_str(), options);
+        });
+    }
     if (const int status = tessa::get_data(cmd, opts, &data)) {
         tessa::wipe(key);
         return status;
     }
-    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
     auto fn = encrypt ? CIPHER_EncryptBytes : CIPHER_DecryptBytes;
-    const unsigned char* ivp = opts.has("--iv") ? tessa::data_or_empty(iv) : nullptr;
     const auto n = static_cast<int32_t>(data.size());
     // A query first (a decryption's needs the key: it removes the padding).
     int32_t rc = fn(nullptr, 0, tessa::data_or_empty(data), n, key.data(), static_cast<int32_t>(key.size()), ivp,
@@ -134,7 +157,7 @@ int run_generic(const char* cmd, bool encrypt, const tessa::Options& opts) {
     return status;
 }
 
-// --- Files: --in FILE --out FILE -----------------------------------------------------------------
+// --- Files: --file FILE --out FILE ---------------------------------------------------------------
 
 int32_t run_file(const Algorithm& alg, const std::string& out, const std::string& in, const tessa::Bytes& key,
                  bool encrypt, const char* mode, const unsigned char* iv, int32_t options) {
@@ -186,39 +209,28 @@ int32_t with_progress(const char* cmd, const std::string& in, const std::string&
     return rc;
 }
 
-bool is_data_format(const std::string& in) { return in == "raw" || in == "hex" || in == "b64"; }
-
-int run_files(const char* cmd, bool encrypt, const Algorithm& alg, tessa::Bytes& key, const tessa::Bytes& iv,
-              bool has_iv, const std::string& mode, const tessa::Options& opts) {
-    const bool by_file = opts.has("--file");
-    const std::string in = opts.value(by_file ? "--file" : "--in"), out = opts.value("--out");
+template <typename Call>
+int run_files(const char* cmd, tessa::Bytes& key, const tessa::Options& opts, Call call) {
+    const bool named_by_file = opts.has("--file");
+    const std::string in = opts.value(named_by_file ? "--file" : "--in"), out = opts.value("--out");
     if (in.empty() || out.empty() || !opts.positionals().empty() || opts.has("--text") || opts.has("--hex") ||
-        opts.has("--b64") || (by_file && opts.has("--in")) || opts.has("--to")) {
+        opts.has("--b64") || (named_by_file && opts.has("--in")) || opts.has("--from") || opts.has("--to")) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, "with --file FILE give --out FILE and no other data or --to");
     }
-    const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
-    const int32_t rc = with_progress(cmd, in, out, [&] {
-        return run_file(alg, out, in, key, encrypt, mode.c_str(), has_iv ? iv.data() : nullptr, options);
-    });
+    const int32_t rc = with_progress(cmd, in, out, [&] { return call(out, in); });
     tessa::wipe(key);
     if (rc == 0) return 0;
     const char* hint = nullptr;
-    if (rc == DUP_ERROR) hint = "the output is the input file";
-    if (rc == DECRYPT_ERROR) hint = "wrong key or IV, or not a file encrypted this way";
+    if (rc == DUP_ERROR || rc == -DUP_ERROR) hint = "the output is the input file";
+    if (rc == DECRYPT_ERROR || rc == -DECRYPT_ERROR) hint = "wrong key or IV, or not a file encrypted this way";
     return tessa::report_error(cmd, rc, hint);
 }
 
 int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
     const std::string alg_name = opts.value("--alg");
-    // Files: --file FILE --out FILE, or --in FILE --out FILE when no data
-    // format is asked for (--in raw|hex|b64, --from, --to read or write data).
-    const bool file = opts.has("--file") || (opts.has("--in") && opts.has("--out") && !opts.has("--from") &&
-                                             !opts.has("--to") && !is_data_format(opts.value("--in")));
+    const bool file = by_file(opts);
     if (alg_name.find('/') != std::string::npos || opts.has("--pad") || (opts.has("--prefix-iv") && !file)) {
-        if (file)
-            return tessa::usage_error(cmd, "with --file give --alg ALG and --mode MODE (files are padded with "
-                                           "PKCS #5 in ECB and CBC)");
         const Algorithm* named = find_algorithm(alg_name.substr(0, alg_name.find('/')));
         if (named != nullptr && (named->key_len == 8 || named->key_len == 0))
             return tessa::usage_error(cmd, std::string("padding and the IV in front are for AES and Triple DES, not ") +
@@ -250,7 +262,12 @@ int run(const char* cmd, bool encrypt, const tessa::Options& opts) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, why);
     }
-    if (file) return run_files(cmd, encrypt, *alg, key, iv, has_iv, mode, opts);
+    if (file) {
+        const int32_t options = opts.has("--prefix-iv") ? OPT_PREFIX_IV : 0;
+        return run_files(cmd, key, opts, [&](const std::string& out, const std::string& in) {
+            return run_file(*alg, out, in, key, encrypt, mode.c_str(), has_iv ? iv.data() : nullptr, options);
+        });
+    }
     tessa::Bytes data;
     if (const int status = tessa::get_data(cmd, opts, &data)) {
         tessa::wipe(key);
@@ -299,14 +316,16 @@ int cmd_decrypt(const tessa::Options& opts) { return run("decrypt", false, opts)
     "  --prefix-iv   the IV block goes in front of the ciphertext (decrypt: is read\n"                          \
     "                from there; in ECB a block of zeros when no --iv is given)\n"  \
     "\n"                                                                                                        \
-    "Files (--alg ALG with --mode, not a generic name):\n"                                                    \
-    "  --in FILE --out FILE   (or --file FILE --out FILE) encrypt or decrypt FILE into\n"                     \
-    "                another file, any size, without --from or --to;\n"                                         \
-    "                ECB and CBC add PKCS #5 padding when encrypting and remove it\n"                          \
-    "                when decrypting; --prefix-iv puts the IV in front (decrypt: reads\n"                      \
-    "                it from there). The output must not be the input (under any\n"                           \
-    "                name); it is deleted when the work fails. Standard error shows the\n"                     \
-    "                progress of files over 4 MiB when it is a terminal.\n"
+    "Files:\n"                                                                                                  \
+    "  --in FILE --out FILE, or --file FILE --out FILE   encrypt or decrypt FILE into\n"                  \
+    "                another file, any size (--in FILE with --from or --to reads data);\n"                    \
+    "                ECB and CBC always pad when encrypting (PKCS #5, or the padding\n"                       \
+    "                of a generic name or --pad: oneandzeroes, ansix923) and remove\n"                         \
+    "                it when decrypting (nopadding: keep it); --prefix-iv puts the IV\n"                       \
+    "                in front (decrypt: reads it from there). The output must not be\n"                        \
+    "                the input (under any name); it is deleted when the work fails.\n"                        \
+    "                Standard error shows the progress of files over 4 MiB when it\n"                          \
+    "                is a terminal.\n"
 
 TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any mode",
                "usage: tessa encrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"
@@ -323,7 +342,7 @@ TESSA_COMMAND({"encrypt", "encrypt with AES, DES, Triple DES or Blowfish in any 
                "  tessa encrypt --alg aes128/cbc/pkcs5 --key <32 hex digits> --iv <32 hex digits> \\\n"
                "      --prefix-iv --text 'any length'\n"
                "  tessa encrypt --alg aes128 --mode cbc --key <32 hex digits> --iv <32 hex digits> \\\n"
-               "      --prefix-iv --in report.pdf --out report.pdf.enc\n",
+               "      --prefix-iv --file report.pdf --out report.pdf.enc\n",
                BLOCK_VALUED, {"--prefix-iv"}, cmd_encrypt});
 TESSA_COMMAND({"decrypt", "decrypt with AES, DES, Triple DES or Blowfish in any mode",
                "usage: tessa decrypt --alg ALG[/MODE[/PAD]] --key HEX [--mode MODE] [--iv HEX] [--pad PAD]\n"

@@ -55,18 +55,22 @@ int cmd_decompress(const tessa::Options& opts) { return run_compression("decompr
 int cmd_crc(const tessa::Options& opts) {
     const tessa::Args& pos = opts.positionals();
     uint32_t crc = 0;
-    // A file by name goes to CRC_File (read by the library, any size).
-    if (pos.size() == 1 && pos[0] != "-" && !opts.has("--text") && !opts.has("--hex") && !opts.has("--b64") &&
-        !opts.has("--in")) {
-        crc = static_cast<uint32_t>(CRC_File(pos[0].c_str()));
+    // A file by name (FILE or --in FILE, read as it is) goes to CRC_File: the
+    // library reads it in pieces, whatever its size.
+    const bool in_file = opts.has("--in") && !tessa::is_form(opts.value("--in"));
+    const bool by_name = (pos.size() == 1) != in_file && !opts.has("--text") && !opts.has("--hex") &&
+                         !opts.has("--b64") && !opts.has("--from") && tessa::input_path(opts) != "-" &&
+                         !(opts.has("--in") && !in_file);
+    if (by_name) {
+        const std::string path = tessa::input_path(opts);
+        crc = static_cast<uint32_t>(CRC_File(path.c_str()));
         const int32_t why = API_ErrorCode();
-        // 0 is also the checksum of an empty file: only a failure to open or
-        // read is an error.
+        // A checksum of 0 (an empty file's) is also reported as OPEN_ERROR:
+        // it is one when the file can in fact be opened.
         if (crc == 0 && why != 0) {
-            std::FILE* f = std::fopen(pos[0].c_str(), "rb");
-            const bool empty = f != nullptr && std::fgetc(f) == EOF && !std::ferror(f);
-            if (f != nullptr) std::fclose(f);
-            if (!empty) return tessa::report_error("crc", why, pos[0].c_str());
+            std::FILE* f = why == OPEN_ERROR ? std::fopen(path.c_str(), "rb") : nullptr;
+            if (f == nullptr) return tessa::report_error("crc", why, path.c_str());
+            std::fclose(f);
         }
     } else {
         tessa::Bytes data;
@@ -90,7 +94,6 @@ int cmd_wipe(const tessa::Options& opts) {
     return status;
 }
 
-#define DATA_VALUED "--text", "--hex", "--b64", "--in", "--to", "--out"
 
 TESSA_COMMAND({"compress", "compress data with zlib or Zstandard",
                "usage: tessa compress [--method zlib|zstd] DATA [--to FORMAT] [--out FILE]\n"
@@ -102,7 +105,7 @@ TESSA_COMMAND({"compress", "compress data with zlib or Zstandard",
                "\n"
                "Example:\n"
                "  tessa compress --method zstd big.log --out big.log.zst\n",
-               {"--method", DATA_VALUED}, {}, cmd_compress});
+               {"--method", TESSA_DATA_OPTIONS}, {}, cmd_compress});
 TESSA_COMMAND({"decompress", "decompress zlib or Zstandard data",
                "usage: tessa decompress [--method zlib|zstd] DATA [--to FORMAT] [--out FILE]\n"
                "\n"
@@ -113,16 +116,16 @@ TESSA_COMMAND({"decompress", "decompress zlib or Zstandard data",
                "\n"
                "Example:\n"
                "  tessa decompress --method zstd big.log.zst --out big.log\n",
-               {"--method", DATA_VALUED}, {}, cmd_decompress});
+               {"--method", TESSA_DATA_OPTIONS}, {}, cmd_decompress});
 TESSA_COMMAND({"crc", "CRC-32 of a file or of data",
-               "usage: tessa crc FILE | --text STRING | --hex HEX | --b64 TEXT | -\n"
+               "usage: tessa crc FILE | --in FILE | --text STRING | --hex HEX | --b64 TEXT | -\n"
                "\n"
                "Prints the CRC-32 (ISO 3309, as zip and gzip use it) in 8 hex digits. A FILE\n"
                "is read by the library in pieces, whatever its size.\n"
                "\n"
                "Example:\n"
                "  tessa crc --text 123456789      prints CBF43926\n",
-               {"--text", "--hex", "--b64", "--in"}, {}, cmd_crc});
+               {"--text", "--hex", "--b64", "--in", "--from"}, {}, cmd_crc});
 TESSA_COMMAND({"wipe", "overwrite files and delete them",
                "usage: tessa wipe [--quick] FILE...\n"
                "\n"

@@ -13,16 +13,17 @@
 namespace {
 
 const char kUsage[] =
-    "usage: tessa rand key N [--seed HEX] [--out FILE]\n"
-    "       tessa rand nonce N [--out FILE]\n"
+    "usage: tessa rand key N [--seed HEX] [--to hex|b64|raw] [--out FILE]\n"
+    "       tessa rand nonce N [--to hex|b64|raw] [--out FILE]\n"
     "       tessa rand number LOWER UPPER\n"
     "       tessa rand init [SEEDFILE] [--no-cpu-rng]\n"
     "       tessa rand make-seed SEEDFILE [--strength 112|128|192|256] [--prompt TEXT] [--console]\n"
     "       tessa rand update-seed SEEDFILE\n"
     "       tessa rand test [--report FILE]\n"
     "\n"
-    "key, nonce: N random bytes (1 to 65536) as upper-case hex, or as raw bytes\n"
-    "  to --out FILE. --seed passes bytes to the generator as additional input.\n"
+    "key, nonce: N random bytes (1 to 65536) as upper-case hex (--to b64: base64,\n"
+    "  --to raw: the bytes), to standard output or --out FILE (--out alone: raw\n"
+    "  bytes). --seed passes bytes to the generator as additional input.\n"
     "number: a random number from LOWER to UPPER (32-bit signed), both included.\n"
     "init: instantiates the generator and, with SEEDFILE, mixes that seed file in\n"
     "  (creating it when missing); without, prints what the processor offers.\n"
@@ -58,16 +59,16 @@ int bytes_command(const tessa::Options& opts, bool key) {
                            : RNG_NonceData(out.data(), n);
     tessa::wipe(seed);
     if (rc != 0) return tessa::report_error("rand", rc);
-    int status;
-    if (opts.has("--out")) {
-        status = tessa::write_output("rand", opts.value("--out"), out.data(), out.size());
-    } else {
-        std::string hex(2 * out.size() + 1, '\0');
-        CNV_HexStrFromBytes(&hex[0], static_cast<int32_t>(hex.size() - 1), out.data(), n);
-        hex.pop_back();
-        status = tessa::write_line("rand", hex);
-        tessa::wipe(hex);
+    // --to as in the other commands; --out FILE alone writes the bytes as they are.
+    std::string to = opts.has("--out") && !opts.has("--to") ? "raw" : "hex";
+    if (opts.has("--to")) {
+        to = opts.value("--to");
+        if (to != "hex" && to != "b64" && to != "raw") {
+            tessa::wipe(out);
+            return tessa::usage_error("rand", "--to takes hex, b64 or raw");
+        }
     }
+    const int status = tessa::write_result("rand", opts, out, to);
     tessa::wipe(out);
     return status;
 }
@@ -79,7 +80,10 @@ int number_command(const tessa::Options& opts) {
     if (!parse_int32(a[1], &lower) || !parse_int32(a[2], &upper))
         return tessa::usage_error("rand", "LOWER and UPPER must be 32-bit numbers");
     if (upper < lower) return tessa::usage_error("rand", "UPPER is below LOWER");
-    return tessa::write_line("rand", std::to_string(RNG_Number(lower, upper)));
+    const int32_t n = RNG_Number(lower, upper);
+    // 0 is also the refusal of a library in its failed state, which records 23.
+    if (n == 0 && API_ErrorCode() != 0) return tessa::report_error("rand", API_ErrorCode());
+    return tessa::write_line("rand", std::to_string(n));
 }
 
 int init_command(const tessa::Options& opts) {
@@ -147,6 +151,6 @@ int cmd_rand(const tessa::Options& opts) {
 }  // namespace
 
 TESSA_COMMAND({"rand", "random keys, nonces, numbers, seed files, the statistical test", kUsage,
-               {"--seed", "--out", "--report", "--prompt", "--strength"},
+               {"--seed", "--to", "--out", "--report", "--prompt", "--strength"},
                {"--no-cpu-rng", "--console"},
                cmd_rand});

@@ -1,6 +1,7 @@
 // tessa wrap, tessa unwrap: CIPHER_KeyWrap / CIPHER_KeyUnwrap (AES key wrap
 // of RFC 3394, Triple DES key wrap of RFC 3217). tessa stream: the stream
-// ciphers (CIPHER_StreamBytes, and CIPHER_StreamFile for --file).
+// ciphers (CIPHER_StreamBytes, and CIPHER_StreamFile for --file; PC1_Bytes
+// and PC1_File for --alg pc1).
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -75,7 +76,7 @@ int run_wrap(const char* cmd, bool wrap, const tessa::Options& opts) {
 int cmd_wrap(const tessa::Options& opts) { return run_wrap("wrap", true, opts); }
 int cmd_unwrap(const tessa::Options& opts) { return run_wrap("unwrap", false, opts); }
 
-#define WRAP_VALUED {"--alg", "--kek", "--text", "--hex", "--b64", "--in", "--to", "--out"}
+#define WRAP_VALUED {"--alg", "--kek", TESSA_DATA_OPTIONS}
 #define WRAP_USAGE_BODY                                                                                     \
     "  --alg ALG   aes128, aes192, aes256 (AES key wrap, RFC 3394) or tdea (Triple\n"                         \
     "              DES key wrap, RFC 3217)\n"                                                                  \
@@ -104,8 +105,12 @@ TESSA_COMMAND({"unwrap", "unwrap a wrapped key, checking its integrity",
 
 // --- stream ----------------------------------------------------------------------------------------
 
+// --alg pc1: Arcfour through the PC1_ functions (a key and nothing else).
+constexpr int32_t kPc1 = -1;
+
 int32_t stream_algorithm(const std::string& name) {
     const std::string n = lower(name);
+    if (n == "pc1") return kPc1;
     if (n == "arcfour" || n == "rc4") return STREAM_ARCFOUR;
     if (n == "salsa20") return STREAM_SALSA20;
     if (n == "chacha20") return STREAM_CHACHA20;
@@ -116,7 +121,7 @@ int cmd_stream(const tessa::Options& opts) {
     const char* cmd = "stream";
     const int32_t alg = stream_algorithm(opts.value("--alg"));
     if (alg == 0)
-        return tessa::usage_error(cmd, "--alg takes arcfour, salsa20 or chacha20" +
+        return tessa::usage_error(cmd, "--alg takes arcfour, pc1, salsa20 or chacha20" +
                                            (opts.has("--alg") ? ", not " + opts.value("--alg") : std::string()));
     tessa::Bytes key, iv;
     if (!tessa::hex_bytes(opts.value("--key"), &key) || key.empty())
@@ -124,6 +129,10 @@ int cmd_stream(const tessa::Options& opts) {
     if (opts.has("--iv") && !tessa::hex_bytes(opts.value("--iv"), &iv)) {
         tessa::wipe(key);
         return tessa::usage_error(cmd, "the IV is not whole bytes of hex");
+    }
+    if (alg == kPc1 && (opts.has("--iv") || opts.has("--counter"))) {
+        tessa::wipe(key);
+        return tessa::usage_error(cmd, "pc1 takes a key only: no --iv, no --counter");
     }
     int32_t counter = 0;
     if (opts.has("--counter")) {
@@ -140,26 +149,28 @@ int cmd_stream(const tessa::Options& opts) {
     const unsigned char* ivp = opts.has("--iv") ? tessa::data_or_empty(iv) : nullptr;
     const auto key_len = static_cast<int32_t>(key.size());
     const auto iv_len = static_cast<int32_t>(iv.size());
-    const char* hint = alg == STREAM_ARCFOUR  ? nullptr
+    const char* hint = alg == STREAM_ARCFOUR || alg == kPc1 ? nullptr
                        : alg == STREAM_SALSA20 ? "Salsa20 takes a 16- or 32-byte key and an 8-byte --iv"
                                                : "ChaCha20 takes a 16- or 32-byte key and an --iv of 8, 12 or 16 bytes";
 
     if (opts.has("--file")) {
         // The file as it is into --out, in pieces, never whole in memory.
-        const tessa::Args& pos = opts.positionals();
-        if (pos.size() != 1 || pos[0] == "-" || !opts.has("--out") || opts.has("--text") || opts.has("--hex") ||
-            opts.has("--b64") || opts.has("--to") || opts.has("--in")) {
+        const std::string in = opts.value("--file");
+        if (in.empty() || in == "-" || !opts.positionals().empty() || !opts.has("--out") || opts.has("--text") ||
+            opts.has("--hex") || opts.has("--b64") || opts.has("--to") || opts.has("--in") || opts.has("--from")) {
             tessa::wipe(key);
-            return tessa::usage_error(cmd, "--file takes one input FILE and --out FILE, and nothing else");
+            return tessa::usage_error(cmd, "with --file FILE give --out FILE and no other data or --to");
         }
-        const int32_t rc = CIPHER_StreamFile(opts.value("--out").c_str(), pos[0].c_str(), key.data(), key_len, ivp,
-                                             iv_len, counter, alg);
+        // PC1_File's codes are positive, CIPHER_StreamFile's negated.
+        const int32_t rc = alg == kPc1 ? -PC1_File(opts.value("--out").c_str(), in.c_str(), key.data(), key_len)
+                                       : CIPHER_StreamFile(opts.value("--out").c_str(), in.c_str(), key.data(),
+                                                           key_len, ivp, iv_len, counter, alg);
         tessa::wipe(key);
         tessa::wipe(iv);
         if (rc == 0) return 0;
         if (rc == -DUP_ERROR) return tessa::report_error(cmd, rc, "the output is the input; nothing was written");
         if (rc == -OPEN_ERROR || rc == -CREATE_ERROR || rc == -READ_ERROR || rc == -WRITE_ERROR) {
-            const std::string which = rc == -OPEN_ERROR || rc == -READ_ERROR ? pos[0] : opts.value("--out");
+            const std::string which = rc == -OPEN_ERROR || rc == -READ_ERROR ? in : opts.value("--out");
             return tessa::report_error(cmd, rc, which.c_str());
         }
         return tessa::report_error(cmd, rc, hint);
@@ -174,8 +185,10 @@ int cmd_stream(const tessa::Options& opts) {
         return status;
     }
     data.reserve(data.size() + 1);  // a real buffer even for no data
-    const int32_t rc = CIPHER_StreamBytes(data.data(), data.data(), static_cast<int32_t>(data.size()), key.data(),
-                                          key_len, ivp, iv_len, counter, alg);
+    const auto n = static_cast<int32_t>(data.size());
+    const int32_t rc = alg == kPc1 ? PC1_Bytes(data.data(), data.data(), n, key.data(), key_len)
+                                   : CIPHER_StreamBytes(data.data(), data.data(), n, key.data(), key_len, ivp, iv_len,
+                                                        counter, alg);
     tessa::wipe(key);
     tessa::wipe(iv);
     if (rc != 0) {
@@ -187,13 +200,14 @@ int cmd_stream(const tessa::Options& opts) {
     return status;
 }
 
-TESSA_COMMAND({"stream", "encrypt or decrypt with Arcfour, Salsa20 or ChaCha20",
+TESSA_COMMAND({"stream", "encrypt or decrypt with Arcfour (also as PC1), Salsa20 or ChaCha20",
                "usage: tessa stream --alg ALG --key HEX [--iv HEX] [--counter N] DATA [--to FORMAT] [--out FILE]\n"
                "       tessa stream --alg ALG --key HEX [--iv HEX] [--counter N] --file FILE --out FILE\n"
                "\n"
                "XORs DATA with the keystream: encryption and decryption are the same.\n"
                "\n"
                "  --alg ALG     arcfour (RC4-compatible; any key of 1 byte or more, no IV),\n"
+               "                pc1 (the same cipher through the PC1_ functions),\n"
                "                salsa20 (16- or 32-byte key, 8-byte IV) or chacha20 (16- or\n"
                "                32-byte key; IV of 8 bytes (64-bit counter), 12 (RFC 8439) or\n"
                "                16 (the counter and nonce words as they are))\n"
@@ -201,15 +215,15 @@ TESSA_COMMAND({"stream", "encrypt or decrypt with Arcfour, Salsa20 or ChaCha20",
                "  --iv HEX      the IV (nonce), for salsa20 and chacha20\n"
                "  --counter N   chacha20 with an 8- or 12-byte IV: the first block's number\n"
                "                (0 by default; RFC 8439's examples start at 1)\n"
-               "  --file        run the FILE into --out piece by piece (for files of any size);\n"
+               "  --file FILE   run FILE into --out piece by piece (for files of any size);\n"
                "                an --out that is FILE itself (another name, a link) is refused\n"
                "\n" TESSA_DATA_USAGE
                "\n"
                "Example (RFC 8439, 2.4.2):\n"
                "  tessa stream --alg chacha20 --counter 1 --iv 000000000000004A00000000 \\\n"
                "      --key 000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F --text 'Ladies ...'\n",
-               {"--alg", "--key", "--iv", "--counter", "--text", "--hex", "--b64", "--in", "--to", "--out"},
-               {"--file"},
+               {"--alg", "--key", "--iv", "--counter", "--file", TESSA_DATA_OPTIONS},
+               {},
                cmd_stream});
 
 }  // namespace

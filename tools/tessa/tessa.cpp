@@ -62,6 +62,7 @@ std::string library_text(Read read) {
 }
 
 int cmd_version(const tessa::Options& opts) {
+    if (!opts.positionals().empty()) return tessa::usage_error("version", "takes no arguments but --verbose");
     const int v = API_Version();
     char text[64];
     std::snprintf(text, sizeof text, "Tessalib %d.%d.%02d", v / 10000, (v / 100) % 100, v % 100);
@@ -75,7 +76,8 @@ int cmd_version(const tessa::Options& opts) {
     return tessa::write_line("version", out);
 }
 
-int cmd_selftest(const tessa::Options&) {
+int cmd_selftest(const tessa::Options& opts) {
+    if (!opts.positionals().empty()) return tessa::usage_error("selftest", "takes no arguments");
     const int32_t result = API_PowerUpTests();
     std::string out = "self-integrity test of " +
                       library_text([](char* o, int32_t n) { return API_ModuleName(o, n, 0); }) +
@@ -84,7 +86,8 @@ int cmd_selftest(const tessa::Options&) {
                       "CMAC-AES, CMAC-TDEA\nrandom generator health check\n";
     out += result == 0 ? "power-up tests: passed" : "power-up tests: FAILED (" + std::to_string(result) + ")";
     const int status = tessa::write_line("selftest", out);
-    return status != 0 ? status : (result == 0 ? 0 : 1);
+    if (status != 0 || result == 0) return status;
+    return tessa::report_error("selftest", result, "the library must not be used");
 }
 
 int cmd_error(const tessa::Options& opts) {
@@ -121,6 +124,16 @@ TESSA_COMMAND({"error", "explain error codes",
                "usage: tessa error CODE...\n\nPrints the message and name of each library error code (either sign).\n",
                {}, {}, cmd_error});
 
+// After a failed load-time check the library refuses every call but the
+// API_ ones with TEST_FAILED_ERROR. The commands would read the refusals of
+// the conversions they decode their arguments with as bad arguments, so the
+// state is asked first, with a call that changes nothing.
+bool library_serves() { return CNV_HexStrFromBytes(nullptr, 0, reinterpret_cast<const unsigned char*>(""), 0) != -TEST_FAILED_ERROR; }
+// The commands made of API_ calls only, which answer in every state.
+bool answers_in_failed_state(const char* name) {
+    return std::strcmp(name, "version") == 0 || std::strcmp(name, "selftest") == 0 || std::strcmp(name, "error") == 0;
+}
+
 int run(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "tessa: give a command (tessa --help lists them)\n");
@@ -147,6 +160,9 @@ int run(int argc, char** argv) {
             if (!usage.empty() && usage.back() == '\n') usage.pop_back();
             return tessa::write_line(c.name, usage);
         }
+        if (!answers_in_failed_state(c.name) && !library_serves())
+            return tessa::report_error(c.name, TEST_FAILED_ERROR,
+                                       "the library failed its load-time checks (tessa selftest runs them)");
         return c.run(opts);
     }
     std::fprintf(stderr, "tessa: unknown command '%s' (tessa --help lists the commands)\n", name.c_str());

@@ -88,6 +88,17 @@ def handle(name: str, h: int, init_error: Optional[str] = None) -> int:
     raise error_for(code or raw.MISC_ERROR, name)
 
 
+def value(name: str, v: int) -> int:
+    """A value result of a framed export (a number, not a code): 0 is also
+    what the export gives when it refuses, so 0 is checked against the last
+    error it records (TEST_FAILED_ERROR in the library's failed state)."""
+    if v == 0:
+        code = fn("API_ErrorCode")()
+        if code != 0:
+            raise error_for(code, name)
+    return v
+
+
 def query_then_fill(name: str, call: Callable[[Any, int], int], *, text_out: bool = False) -> bytes:
     """Runs an export that has a query mode: first with no buffer for the size,
     then with a buffer of that size. call(buffer, size) returns the export's

@@ -35,8 +35,11 @@ def nonce(n: int) -> bytes:
 
 
 def number(lower: int, upper: int) -> int:
-    """A random integer in [lower, upper] (``RNG_Number``); every value equally likely."""
-    return int(_call.fn("RNG_Number")(lower, upper))
+    """A random integer in [lower, upper] (``RNG_Number``); every value equally likely.
+
+    Raises ``SelfTestFailedError`` when the library is in its failed state
+    (where ``RNG_Number`` gives 0 and records the code)."""
+    return _call.value("RNG_Number", int(_call.fn("RNG_Number")(lower, upper)))
 
 
 def _path(path: PathLike) -> bytes:
