@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "probes.h"
 #include "rows.h"
@@ -55,9 +56,13 @@ bool on_aes(const char* row) {
            std::strncmp(row, "GCM_", 4) == 0;
 }
 
+// The file rows: a file procedure against the same engine in memory, both
+// on the library (the table build runs them on the table path).
+bool file_row(const char* row) { return std::strncmp(row, "file-AES-", 9) == 0; }
+
 // Whether a benchmark of this implementation and row is registered.
 bool wanted(const char* impl, const char* row) {
-    return !kTables || (std::strcmp(impl, "ours") == 0 && on_aes(row));
+    return !kTables || file_row(row) || (std::strcmp(impl, "ours") == 0 && on_aes(row));
 }
 
 struct Buffers {
@@ -182,6 +187,10 @@ int main(int argc, char** argv) {
 #endif
         register_throughput();
         register_calls("tiny", bench::tiny_rows(), benchmark::kNanosecond);
+        std::vector<bench::CallRow> files;
+        for (const bench::CallRow& row : bench::data_rows())
+            if (file_row(row.name)) files.push_back(row);
+        register_calls("data", files, benchmark::kMillisecond);
         benchmark::Initialize(&argc, argv);
         if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
         benchmark::RunSpecifiedBenchmarks();
