@@ -440,7 +440,7 @@ TESSALIB_API int32_t TESSALIB_CALL COMPR_Compress(unsigned char *output, int32_t
  * truncated data is -INVALID_DATA_ERROR, an output too small
  * -SHORT_BUF_ERROR, corrupt data -INVALID_DATA_ERROR.
  * zstd, in order: a malformed or incomplete frame header (random bytes, an
- * empty input) -BAD_FORMAT_ERROR; no content size in the header
+ * empty input, a frame of a format older than RFC 8878's) -BAD_FORMAT_ERROR; no content size in the header
  * -INVALID_DATA_ERROR (a skippable frame counts as content size 0); a
  * content size above INT32_MAX -MEMORY_ERROR; a content size that the
  * input's blocks could not give (more than 128 KiB for every 3 bytes)

@@ -152,6 +152,15 @@ int32_t zstd_compress(uint8_t* output, std::size_t output_len, const uint8_t* in
 
 int32_t zstd_uncompress(uint8_t* output, std::size_t output_len, const uint8_t* input,
                         std::size_t input_len) noexcept {
+    // Frames of the current format (RFC 8878) and skippable frames only: the
+    // system's libzstd may also read the formats of its 0.x releases, which
+    // the Windows build leaves out, and both builds must answer alike.
+    if (input_len >= 4) {
+        const uint32_t magic = static_cast<uint32_t>(input[0]) | static_cast<uint32_t>(input[1]) << 8 |
+                               static_cast<uint32_t>(input[2]) << 16 | static_cast<uint32_t>(input[3]) << 24;
+        if (magic != ZSTD_MAGICNUMBER && (magic & ZSTD_MAGIC_SKIPPABLE_MASK) != ZSTD_MAGIC_SKIPPABLE_START)
+            return -BAD_FORMAT_ERROR;
+    }
     const unsigned long long size = ZSTD_getFrameContentSize(input, input_len);
     if (size == ZSTD_CONTENTSIZE_ERROR) return -BAD_FORMAT_ERROR;
     if (size == ZSTD_CONTENTSIZE_UNKNOWN) return -INVALID_DATA_ERROR;

@@ -19,9 +19,11 @@ int32_t uncompress(int which, unsigned char* out, int32_t out_len, const unsigne
     return COMPR_Uncompress(out, out_len, in, in_len, which);
 }
 
+// The stated failures. INTERNAL_ERROR is a zstd frame that decodes to another
+// size than its header declares.
 bool known_failure(int32_t rc) {
     return rc == -SHORT_BUF_ERROR || rc == -MEMORY_ERROR || rc == -INVALID_DATA_ERROR || rc == -BAD_FORMAT_ERROR ||
-           rc == -ZLIB_COMPR_ERROR;
+           rc == -ZLIB_COMPR_ERROR || rc == -INTERNAL_ERROR;
 }
 
 }  // namespace
