@@ -120,7 +120,7 @@ def test_rng_sizes_range_and_seed_file(tmp_path):
 
 # --- aead, gcm --------------------------------------------------------------
 def test_aead_gcm_vector_and_layouts():
-    # The GCM specification's test case 2: zero key, zero IV, one zero block.
+    # Test case 2 of the GCM paper (McGrew and Viega): zero key, zero IV, one zero block.
     ct_tag = H("0388dace60b6a392f328c2b971b2fe78" "ab6e47d42cec13bdf53a67b21257bddf")
     assert aead.encrypt("aes128-gcm", bytes(16), bytes(12), bytes(16)) == ct_tag
     assert aead.encrypt_detached("aes128-gcm", bytes(16), bytes(12), bytes(16)) == (ct_tag[:16], ct_tag[16:])
