@@ -8,6 +8,7 @@
 // stream context's pieces against one run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -447,6 +448,33 @@ TEST(ArcfourEngine, UsesOnlyTheFirst256KeyBytes) {
     arcfour_setup(&a, key.data(), 300);
     arcfour_setup(&b, key.data(), 256);
     EXPECT_EQ(std::memcmp(a.s, b.s, 256), 0);
+}
+
+// The generator runs eight steps at a time from an i that is a multiple of
+// eight, and single steps before and after: every split point and length,
+// in place or not, must give the bytes of one run.
+TEST(ArcfourEngine, PiecesOfEveryAlignmentGiveTheBytesOfOneRun) {
+    tu::Prng rng(12);
+    const Bytes key = rng.bytes(16), data = rng.bytes(600);
+    ArcfourState one;
+    arcfour_setup(&one, key.data(), key.size());
+    Bytes want(data.size());
+    arcfour_xor(&one, want.data(), data.data(), data.size());
+    for (std::size_t first = 0; first <= 17; ++first) {
+        for (std::size_t piece : {1, 7, 8, 9, 15, 16, 17, 64, 251}) {
+            SCOPED_TRACE("first " + std::to_string(first) + " piece " + std::to_string(piece));
+            ArcfourState st;
+            arcfour_setup(&st, key.data(), key.size());
+            Bytes out = data;  // in place
+            arcfour_xor(&st, out.data(), out.data(), first);
+            for (std::size_t at = first; at < out.size(); at += piece)
+                arcfour_xor(&st, out.data() + at, out.data() + at, std::min(piece, out.size() - at));
+            ASSERT_EQ(want, out);
+            EXPECT_EQ(one.i, st.i);
+            EXPECT_EQ(one.j, st.j);
+            EXPECT_EQ(0, std::memcmp(one.s, st.s, 256));
+        }
+    }
 }
 
 TEST(StreamContext, AnySplitGivesTheBytesOfOneRun) {
