@@ -756,9 +756,16 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int
  * options) and a mode other than ECB the IV block comes first; in ECB and CBC
  * the data is followed by 1 to B bytes of padding (B the block length), so
  * the file is whole blocks and at least one block; in CFB, OFB and CTR it is
- * exactly as long as the plaintext. The files are read and written 64 KiB at
- * a time (the files are the same as with any other multiple of 4096): memory
- * use does not grow with the file.
+ * exactly as long as the plaintext. The files are read and written in
+ * pieces of up to 1 MiB (the files are the same as with any other multiple
+ * of 4096): memory use does not grow with the file. For a file larger than
+ * one piece a second thread, started and ended within the call, reads ahead
+ * and writes behind while the calling thread runs the cipher, and frees the
+ * storage of a deleted old outFile before it writes (so on Windows these
+ * functions are not for a DllMain, where no new thread can start until the
+ * loader lets go). The outcome is the one
+ * of doing the steps one after the other, 4096 bytes at a time: a write that
+ * fails comes before a failure found later in the data.
  *
  * options (XXX_FileExt; XXX_File and XXX_FileHex use 0):
  *   OPT_PREFIX_IV   encryption writes the IV in front; decryption reads it
@@ -771,8 +778,8 @@ TESSALIB_API int32_t TESSALIB_CALL BLF_EcbHex(int32_t handle, char *dataHex, int
  *   0x2000          decryption leaves the padding in the output.
  *
  * The procedure, in order:
- *   1. outFile or inFile NULL or empty: BAD_PARAM_ERROR; the two 64 KiB
- *      buffers cannot be had: MEMORY_ERROR;
+ *   1. outFile or inFile NULL or empty: BAD_PARAM_ERROR; the buffers (four
+ *      pieces) cannot be had: MEMORY_ERROR;
  *   2. the two names are one file: DUP_ERROR, and nothing is touched.
  *      Besides the same text this includes, when outFile exists, the same
  *      file under another name: "./a" for "a", a hard or symbolic link,

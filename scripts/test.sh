@@ -92,7 +92,7 @@ stage_asan() {
 }
 
 # The cases that run threads, by suite.
-tsan_engine_cases='ThreadState.*:ThreadTable.*:RngThreads.*'
+tsan_engine_cases='ThreadState.*:ThreadTable.*:RngThreads.*:WorkerThread/FilePipeModes.FilesAroundThePieceEdgesRoundTrip/*:WorkerThread/FilePipeModes.AFailingReadIsAnErrorAndLeavesNoOutput/*'
 tsan_api_cases='LastError.IsPerThread:BlockContexts.HandlesAreRefusedInOtherThreads:MacApi.HandlesBelongToTheirThread'
 stage_tsan() {
   require_tools cmake ninja c++ setarch

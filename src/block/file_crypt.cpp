@@ -10,6 +10,7 @@
 #include "block/padding.h"
 #include "block/tdea.h"
 #include "core/file_pair.h"
+#include "core/file_pipe.h"
 #include "core/secret.h"
 #include "core/wipe.h"
 #include "platform/platform.h"
@@ -54,87 +55,121 @@ int32_t context_update(FileContext* ctx, uint8_t* out, const uint8_t* in, std::s
 
 bool pads(int32_t mode) noexcept { return mode == kModeEcb || mode == kModeCbc; }
 
-// The two chunk buffers: wiped and freed with the object.
-struct Chunks {
-    SecretBuffer memory;
-    uint8_t* first() const noexcept { return memory.data(); }
-    uint8_t* second() const noexcept { return memory.data() + kFileChunk; }
-};
-
-// Reads a whole chunk, or the last piece of the file: 0 with *got the count.
-int32_t read_chunk(FilePair* files, uint8_t* buf, std::size_t* got) noexcept {
-    return file_pair_read(files, buf, kFileChunk, got);
-}
-
 // The encryption stream: whole chunks, then the last piece with its padding
 // block in ECB and CBC.
-int32_t encrypt_stream(FilePair* files, FileContext* ctx, int32_t mode, std::size_t block, uint32_t options,
-                       uint8_t* chunk) noexcept {
-    std::size_t got = 0;
+int32_t encrypt_stream(FilePipe* pipe, FileContext* ctx, int32_t mode, std::size_t block,
+                       uint32_t options) noexcept {
     for (;;) {
-        int32_t rc = read_chunk(files, chunk, &got);
+        uint8_t* chunk = nullptr;
+        std::size_t got = 0;
+        int32_t rc = file_pipe_next(pipe, &chunk, &got);
         if (rc != 0) return rc;
-        if (got < kFileChunk) break;
-        rc = context_update(ctx, chunk, chunk, got);
-        if (rc == 0) rc = file_pair_write(files, chunk, got);
-        if (rc != 0) return rc;
+        std::size_t out_len = got;
+        if (got < pipe->piece_size && pads(mode)) {
+            // got < piece_size, a multiple of the block: the padded piece fits.
+            const std::size_t n = pad_count(got, block);
+            pad_write(chunk + got, n, options);
+            out_len = got + n;
+        }
+        rc = context_update(ctx, chunk, chunk, out_len);
+        if (rc == 0) rc = file_pipe_put(pipe, chunk, out_len);
+        if (rc != 0 || got < pipe->piece_size) return rc;
     }
-    std::size_t out_len = got;
-    if (pads(mode)) {
-        // got < kFileChunk, a multiple of the block: the padded piece fits.
-        const std::size_t n = pad_count(got, block);
-        pad_write(chunk + got, n, options);
-        out_len = got + n;
-    }
-    int32_t rc = context_update(ctx, chunk, chunk, out_len);
-    if (rc == 0) rc = file_pair_write(files, chunk, out_len);
-    return rc;
 }
 
-// The decryption stream: one decrypted chunk is held back until the next read
-// shows whether the padding lies in it.
-int32_t decrypt_stream(FilePair* files, FileContext* ctx, int32_t mode, std::size_t block, uint32_t options,
-                       uint8_t* chunk, uint8_t* held) noexcept {
+// A failure found at the end of a decryption. The stream reads the file in
+// large pieces, but its outcome is the one of reading 4096 bytes at a time
+// (kReadUnit), which has written everything before its last chunk or two
+// when it finds the failure: a write that fails there comes first. So those
+// bytes are written before the failure is returned (the output is deleted
+// either way): the first `upto` bytes of the held piece followed by the
+// last one, which is decrypted here unless it already is.
+constexpr std::size_t kReadUnit = 4096;
+
+int32_t fail_after_writes(FilePipe* pipe, FileContext* ctx, uint8_t* held, uint8_t* last, bool last_decrypted,
+                          std::size_t upto, int32_t failure) noexcept {
+    if (held != nullptr) {
+        const std::size_t n = upto < pipe->piece_size ? upto : pipe->piece_size;
+        if (const int32_t rc = file_pipe_put(pipe, held, n)) return rc;
+        upto -= n;
+    }
+    if (upto != 0) {
+        if (!last_decrypted) {
+            if (const int32_t rc = context_update(ctx, last, last, upto)) return rc;
+        }
+        if (const int32_t rc = file_pipe_put(pipe, last, upto)) return rc;
+    }
+    return failure;
+}
+
+// The decryption stream: one decrypted piece is held back until the next
+// read shows whether the padding lies in it.
+int32_t decrypt_stream(FilePipe* pipe, FileContext* ctx, int32_t mode, std::size_t block,
+                       uint32_t options) noexcept {
     const uint32_t field = options & kPadFieldMask;
     const bool unpad = pads(mode) && field != CIPHER_PAD_NONE && (options & kFileKeepPadding) == 0;
-    bool have_held = false;
+    const std::size_t whole = pipe->piece_size;
+    uint8_t* held = nullptr;
+    uint8_t* last = nullptr;
     std::size_t got = 0;
     for (;;) {
-        int32_t rc = read_chunk(files, chunk, &got);
+        int32_t rc = file_pipe_next(pipe, &last, &got);
         if (rc != 0) return rc;
-        if (got < kFileChunk) break;
-        if (have_held && (rc = file_pair_write(files, held, kFileChunk)) != 0) return rc;
-        rc = context_update(ctx, held, chunk, kFileChunk);
+        if (got < whole) break;
+        if (held != nullptr && (rc = file_pipe_put(pipe, held, whole)) != 0) return rc;
+        rc = context_update(ctx, last, last, whole);
         if (rc != 0) return rc;
-        have_held = true;
+        held = last;
     }
-    if (pads(mode) && got % block != 0) return -BAD_LENGTH_ERROR;
-    if (!unpad || got > 0) {
-        if (unpad && !have_held && got < block) return -BAD_LENGTH_ERROR;
-        if (have_held) {
-            if (const int32_t rc = file_pair_write(files, held, kFileChunk)) return rc;
+    // In reads of 4096 bytes: the last one returns r bytes, and the bytes of
+    // the held and the last piece before it are `before_r` (pieces are whole
+    // multiples of 4096).
+    const std::size_t r = got % kReadUnit;
+    const std::size_t before_r = (held != nullptr ? whole : 0) + got - r;
+    if (!unpad) {
+        if (pads(mode) && r % block != 0)
+            return fail_after_writes(pipe, ctx, held, last, false, before_r, -BAD_LENGTH_ERROR);
+        if (held != nullptr) {
+            if (const int32_t rc = file_pipe_put(pipe, held, whole)) return rc;
         }
-        if (got == 0) return 0;
-        if (const int32_t rc = context_update(ctx, chunk, chunk, got)) return rc;
-        std::size_t keep = got;
-        if (unpad) {
-            const int32_t n = CheckPadding(chunk, got, block, options);
-            if (n < 0) return n;
-            keep = got - static_cast<std::size_t>(n);
-        }
-        return file_pair_write(files, chunk, keep);
+        if (const int32_t rc = context_update(ctx, last, last, got)) return rc;
+        return file_pipe_put(pipe, last, got);
     }
-    // Padding removed, and the file ended with a whole chunk (or was empty).
-    if (!have_held) return -BAD_LENGTH_ERROR;
-    const int32_t n = CheckPadding(held, kFileChunk, block, options);
-    if (n < 0) return n;
-    return file_pair_write(files, held, kFileChunk - static_cast<std::size_t>(n));
+    if (held == nullptr && got < block) return -BAD_LENGTH_ERROR;
+    if (r % block != 0) {
+        const std::size_t upto = before_r >= kReadUnit ? before_r - kReadUnit : 0;
+        return fail_after_writes(pipe, ctx, held, last, false, upto, -BAD_LENGTH_ERROR);
+    }
+    if (got > 0) {
+        if (held != nullptr) {
+            if (const int32_t rc = file_pipe_put(pipe, held, whole)) return rc;
+        }
+        if (const int32_t rc = context_update(ctx, last, last, got)) return rc;
+        const int32_t n = CheckPadding(last, got, block, options);
+        if (n < 0) return fail_after_writes(pipe, ctx, nullptr, last, true, got - (r != 0 ? r : kReadUnit), n);
+        return file_pipe_put(pipe, last, got - static_cast<std::size_t>(n));
+    }
+    // The file ended with a whole piece: the padding is in the held one.
+    const int32_t n = CheckPadding(held, whole, block, options);
+    if (n < 0) return fail_after_writes(pipe, ctx, held, last, true, whole - kReadUnit, n);
+    return file_pipe_put(pipe, held, whole - static_cast<std::size_t>(n));
 }
 
 bool name_missing(const char* name) noexcept { return name == nullptr || name[0] == '\0'; }
 
-// Steps 5 to 7 on the open files.
-int32_t run(FilePair* files, const FileCryptArgs& a, const Chunks& chunks) noexcept {
+// kFileChunk, or for a smaller file the multiple of 4096 just above its
+// size (so that its few pieces cost little to make and to wipe, and no
+// thread is started for it). The size only sizes the pieces: a file that
+// grows or shrinks meanwhile is still read to its end.
+std::size_t piece_size_for(const char* in_path) noexcept {
+    uint64_t size = 0;
+    if (!plat::file_size(in_path, &size) || size >= kFileChunk) return kFileChunk;
+    return static_cast<std::size_t>(size / 4096 + 1) * 4096;
+}
+
+// The IV prefix, then the cipher over the pieces of the pipe, on the open
+// files.
+int32_t run(FilePair* files, FilePipe* pipe, const FileCryptArgs& a) noexcept {
     const std::size_t block = file_cipher_block(a.cipher);
     SecretBytes<16> iv_block;
     const uint8_t* iv = a.iv;
@@ -152,9 +187,12 @@ int32_t run(FilePair* files, const FileCryptArgs& a, const Chunks& chunks) noexc
     }
     FileContext ctx;
     int32_t rc = context_setup(&ctx, a, iv);
-    if (rc == 0)
-        rc = a.encrypt ? encrypt_stream(files, &ctx, a.mode, block, a.options, chunks.first())
-                       : decrypt_stream(files, &ctx, a.mode, block, a.options, chunks.first(), chunks.second());
+    if (rc == 0) {
+        file_pipe_start(pipe, files, pipe->piece_size == kFileChunk);
+        rc = a.encrypt ? encrypt_stream(pipe, &ctx, a.mode, block, a.options)
+                       : decrypt_stream(pipe, &ctx, a.mode, block, a.options);
+        rc = file_pipe_finish(pipe, rc);
+    }
     secure_wipe_obj(ctx);
     return rc;
 }
@@ -163,16 +201,17 @@ int32_t run(FilePair* files, const FileCryptArgs& a, const Chunks& chunks) noexc
 
 int32_t file_crypt(const FileCryptArgs& args, const char* out_path, const char* in_path) noexcept {
     if (name_missing(out_path) || name_missing(in_path)) return -BAD_PARAM_ERROR;
-    Chunks chunks;
-    if (!chunks.memory.allocate(2 * kFileChunk)) return -MEMORY_ERROR;
+    FilePipe pipe;
+    if (const int32_t rc = file_pipe_reserve(&pipe, piece_size_for(in_path))) return rc;
     // The output is deleted below: first make sure it is not the input under
     // another name.
     if (std::strcmp(out_path, in_path) == 0 || plat::same_file(out_path, in_path)) return -DUP_ERROR;
     // An old output file goes (a link itself rather than what it points
-    // to); a directory or a device stays.
-    plat::delete_file(out_path);
+    // to); a directory or a device stays. Its name goes now; freeing its
+    // storage is left to the pipe's worker, beside the cipher.
+    plat::delete_file_deferred(out_path, &pipe.old_storage);
     FilePair files;
     const int32_t rc = file_pair_open(&files, out_path, in_path);
     if (rc != 0) return rc;
-    return file_pair_close(&files, run(&files, args, chunks));
+    return file_pair_close(&files, run(&files, &pipe, args));
 }

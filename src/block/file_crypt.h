@@ -3,8 +3,10 @@
 // functions and CIPHER_FileEncrypt / CIPHER_FileDecrypt. The ciphertext file
 // is the bare ciphertext, with the IV block in front when OPT_PREFIX_IV asks
 // for it (never in ECB); ECB and CBC encryption always pads the last block.
-// Memory is fixed: two chunk buffers (from the checked allocator) and one
-// context, whatever the size of the file.
+// Memory is bounded: the pieces of the file pipe (core/file_pipe.h; four of
+// at most 1 MiB, from the checked allocator) and one context, whatever the
+// size of the file. A worker thread reads and writes the pieces while the
+// caller's thread runs the cipher.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -15,13 +17,15 @@ enum class FileCipher : int32_t { kAes, kDes, kTdea, kBlowfish };
 // Bit of the option word: decryption leaves the padding in the output.
 constexpr uint32_t kFileKeepPadding = 0x2000;
 
-// The size of the pieces the files are read and written in: a multiple of
-// 4096 and so of every block length, so only the last piece can end in a
-// partial block, and the files are byte for byte those of any other such
-// size (the padding and the held-back piece are decided at the end of the
-// file only). 64 KiB keeps the cost of the reads and writes small beside
-// the cipher's.
-constexpr std::size_t kFileChunk = 65536;
+// The largest of the pieces the files are read and written in. A piece is
+// a multiple of 4096 and so of every block length, so only the last piece
+// can end in a partial block, and the files are byte for byte those of any
+// other such size (the padding and the held-back piece are decided at the
+// end of the file only). A file smaller than this gets pieces just larger
+// than itself; a larger one is read, encrypted and written 1 MiB at a time,
+// the reading and writing overlapping the cipher, with few hand-overs
+// between the threads.
+constexpr std::size_t kFileChunk = 1048576;
 
 // Everything the procedure needs, parsed.
 struct FileCryptArgs {
@@ -38,8 +42,8 @@ struct FileCryptArgs {
 inline std::size_t file_cipher_block(FileCipher c) noexcept { return c == FileCipher::kAes ? 16 : 8; }
 
 // Encrypts or decrypts the file in_path into out_path. In order:
-//  1. a name null or empty: -BAD_PARAM_ERROR; the chunk buffers cannot be
-//     had: -MEMORY_ERROR (nothing touched);
+//  1. a name null or empty: -BAD_PARAM_ERROR; the pieces cannot be had:
+//     -MEMORY_ERROR (nothing touched);
 //  2. the same text, or (when out_path exists) the same file by its identity
 //     (another spelling, a hard or symbolic link, another case where names
 //     ignore case): -DUP_ERROR, with nothing touched;

@@ -127,6 +127,33 @@ uint32_t fork_generation() noexcept;
 // Sleeps the calling thread.
 void sleep_ms(uint32_t ms) noexcept;
 
+// --- Worker threads ----------------------------------------------------------
+// A lock with one condition to wait on, in storage its owner provides (the
+// file functions' reader and writer thread and its caller share one).
+struct Monitor {
+    alignas(16) unsigned char storage[128];
+};
+// False when the system cannot make the lock; nothing is then to be destroyed.
+bool monitor_init(Monitor* m) noexcept;
+void monitor_destroy(Monitor* m) noexcept;
+void monitor_enter(Monitor* m) noexcept;
+void monitor_leave(Monitor* m) noexcept;
+// Leaves the lock, waits until notified (or woken for no reason: callers
+// test their condition again) and enters it again.
+void monitor_wait(Monitor* m) noexcept;
+void monitor_notify_all(Monitor* m) noexcept;
+// A thread running fn(arg). The record stays in place until thread_join.
+// The thread runs with every signal blocked (POSIX), so the host's signal
+// handlers never run on it. False when the system cannot start one.
+struct Thread {
+    intptr_t handle;
+    void (*fn)(void*);
+    void* arg;
+};
+bool thread_start(Thread* t, void (*fn)(void*), void* arg) noexcept;
+// Waits for the thread to end and releases it.
+void thread_join(Thread* t) noexcept;
+
 // --- Seed files ------------------------------------------------------------
 // A file opened for reading and writing in binary mode (a descriptor or a
 // handle), or kNoFile.
@@ -174,6 +201,15 @@ FileKind file_kind(const char* path) noexcept;
 // (/dev/full, NUL), a pipe or a socket, whoever runs it. False when nothing
 // was deleted.
 bool delete_file(const char* path) noexcept;
+// delete_file, except that where the system allows it the freeing of a
+// regular file's storage (its cached pages and its blocks: the slow part of
+// deleting a large file) is left for later: the file is held open across
+// the deletion, *held receives the handle, and close_held_file(*held) frees
+// the storage. *held is kNoFile where the storage went at once (Windows,
+// where a name stays taken until the last handle closes; a file that cannot
+// be opened for reading; a link).
+bool delete_file_deferred(const char* path, FileHandle* held) noexcept;
+void close_held_file(FileHandle held) noexcept;
 // True when no one is meant to write the file: it has no write permission
 // bit at all (POSIX, where root could write it anyway) or the read-only
 // attribute (Windows).
@@ -182,6 +218,9 @@ bool file_read_only(const char* path) noexcept;
 // on the storage device (fflush and fsync; fflush and FlushFileBuffers).
 // False when either fails.
 bool file_sync(std::FILE* f) noexcept;
+// The size of the file `path` names, links followed; false when the
+// system cannot say (no such file, or not one that has a size).
+bool file_size(const char* path, uint64_t* size) noexcept;
 // The size of the file open in the stream, in 64 bits whatever the runtime's
 // long; false when the system cannot say.
 bool stream_size(std::FILE* f, uint64_t* size) noexcept;

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -437,6 +438,60 @@ void sleep_ms(uint32_t ms) noexcept {
     }
 }
 
+namespace {
+
+struct PosixMonitor {
+    pthread_mutex_t lock;
+    pthread_cond_t cond;
+};
+static_assert(sizeof(PosixMonitor) <= sizeof(Monitor::storage), "monitor storage too small");
+
+PosixMonitor* posix_monitor(Monitor* m) noexcept { return reinterpret_cast<PosixMonitor*>(m->storage); }
+
+void* thread_trampoline(void* arg) {
+    Thread* t = static_cast<Thread*>(arg);
+    t->fn(t->arg);
+    return nullptr;
+}
+
+}  // namespace
+
+bool monitor_init(Monitor* m) noexcept {
+    PosixMonitor* pm = posix_monitor(m);
+    if (pthread_mutex_init(&pm->lock, nullptr) != 0) return false;
+    if (pthread_cond_init(&pm->cond, nullptr) != 0) {
+        pthread_mutex_destroy(&pm->lock);
+        return false;
+    }
+    return true;
+}
+
+void monitor_destroy(Monitor* m) noexcept {
+    pthread_cond_destroy(&posix_monitor(m)->cond);
+    pthread_mutex_destroy(&posix_monitor(m)->lock);
+}
+
+void monitor_enter(Monitor* m) noexcept { pthread_mutex_lock(&posix_monitor(m)->lock); }
+void monitor_leave(Monitor* m) noexcept { pthread_mutex_unlock(&posix_monitor(m)->lock); }
+void monitor_wait(Monitor* m) noexcept { pthread_cond_wait(&posix_monitor(m)->cond, &posix_monitor(m)->lock); }
+void monitor_notify_all(Monitor* m) noexcept { pthread_cond_broadcast(&posix_monitor(m)->cond); }
+
+bool thread_start(Thread* t, void (*fn)(void*), void* arg) noexcept {
+    t->fn = fn;
+    t->arg = arg;
+    // The new thread inherits the mask in force when it is made.
+    sigset_t all, old;
+    sigfillset(&all);
+    if (pthread_sigmask(SIG_SETMASK, &all, &old) != 0) return false;
+    pthread_t id;
+    const bool started = pthread_create(&id, nullptr, thread_trampoline, t) == 0;
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    if (started) t->handle = static_cast<intptr_t>(id);
+    return started;
+}
+
+void thread_join(Thread* t) noexcept { pthread_join(static_cast<pthread_t>(t->handle), nullptr); }
+
 bool file_identity(const char* path, FileIdentity* out) noexcept {
     struct stat st;
     if (path == nullptr || stat(path, &st) != 0) return false;
@@ -460,6 +515,30 @@ bool delete_file(const char* path) noexcept {
     return unlink(path) == 0;
 }
 
+bool delete_file_deferred(const char* path, FileHandle* held) noexcept {
+    *held = kNoFile;
+    struct stat st;
+    if (path == nullptr || lstat(path, &st) != 0) return false;
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+    if (S_ISREG(st.st_mode)) {
+        // The file the name held a moment ago, and no other.
+        const int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat opened;
+        if (fd >= 0 && fstat(fd, &opened) == 0 && opened.st_dev == st.st_dev && opened.st_ino == st.st_ino)
+            *held = fd;
+        else if (fd >= 0)
+            close(fd);
+    }
+    if (unlink(path) == 0) return true;
+    close_held_file(*held);
+    *held = kNoFile;
+    return false;
+}
+
+void close_held_file(FileHandle held) noexcept {
+    if (held != kNoFile) close(static_cast<int>(held));
+}
+
 bool file_read_only(const char* path) noexcept {
     struct stat st;
     return path != nullptr && stat(path, &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
@@ -472,6 +551,13 @@ bool file_sync(std::FILE* f) noexcept {
         rc = fsync(fileno(f));
     } while (rc != 0 && errno == EINTR);
     return rc == 0;
+}
+
+bool file_size(const char* path, uint64_t* size) noexcept {
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
 }
 
 bool stream_size(std::FILE* f, uint64_t* size) noexcept {

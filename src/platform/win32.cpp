@@ -11,6 +11,7 @@
 #include <bcrypt.h>
 #include <commctrl.h>
 #include <io.h>
+#include <process.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -330,6 +331,55 @@ uint32_t fork_generation() noexcept { return 0; }
 
 void sleep_ms(uint32_t ms) noexcept { Sleep(ms); }
 
+namespace {
+
+struct WinMonitor {
+    SRWLOCK lock;
+    CONDITION_VARIABLE cond;
+};
+static_assert(sizeof(WinMonitor) <= sizeof(Monitor::storage), "monitor storage too small");
+
+WinMonitor* win_monitor(Monitor* m) noexcept { return reinterpret_cast<WinMonitor*>(m->storage); }
+
+unsigned __stdcall thread_trampoline(void* arg) {
+    Thread* t = static_cast<Thread*>(arg);
+    t->fn(t->arg);
+    return 0;
+}
+
+}  // namespace
+
+bool monitor_init(Monitor* m) noexcept {
+    InitializeSRWLock(&win_monitor(m)->lock);
+    InitializeConditionVariable(&win_monitor(m)->cond);
+    return true;
+}
+
+void monitor_destroy(Monitor*) noexcept {}
+void monitor_enter(Monitor* m) noexcept { AcquireSRWLockExclusive(&win_monitor(m)->lock); }
+void monitor_leave(Monitor* m) noexcept { ReleaseSRWLockExclusive(&win_monitor(m)->lock); }
+void monitor_wait(Monitor* m) noexcept {
+    SleepConditionVariableSRW(&win_monitor(m)->cond, &win_monitor(m)->lock, INFINITE, 0);
+}
+void monitor_notify_all(Monitor* m) noexcept { WakeAllConditionVariable(&win_monitor(m)->cond); }
+
+bool thread_start(Thread* t, void (*fn)(void*), void* arg) noexcept {
+    t->fn = fn;
+    t->arg = arg;
+    // _beginthreadex rather than CreateThread: the thread uses the C
+    // runtime's streams.
+    const uintptr_t h = _beginthreadex(nullptr, 0, thread_trampoline, t, 0, nullptr);
+    if (h == 0) return false;
+    t->handle = static_cast<intptr_t>(h);
+    return true;
+}
+
+void thread_join(Thread* t) noexcept {
+    HANDLE h = reinterpret_cast<HANDLE>(t->handle);
+    WaitForSingleObject(h, INFINITE);
+    CloseHandle(h);
+}
+
 FileHandle seed_file_open(const char* name, bool create) noexcept {
     HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -409,6 +459,13 @@ bool delete_file(const char* path) noexcept {
     return DeleteFileA(path) != 0;
 }
 
+bool delete_file_deferred(const char* path, FileHandle* held) noexcept {
+    *held = kNoFile;
+    return delete_file(path);
+}
+
+void close_held_file(FileHandle) noexcept {}
+
 bool file_read_only(const char* path) noexcept {
     const DWORD attrs = path != nullptr ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
@@ -418,6 +475,14 @@ bool file_sync(std::FILE* f) noexcept {
     if (std::fflush(f) != 0 || std::ferror(f)) return false;
     const intptr_t h = _get_osfhandle(_fileno(f));
     return h != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(h)) != 0;
+}
+
+bool file_size(const char* path, uint64_t* size) noexcept {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) == 0) return false;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
 }
 
 bool stream_size(std::FILE* f, uint64_t* size) noexcept {
