@@ -8,7 +8,8 @@
 #
 # --write puts the tables into docs/performance.md (the hand-written notes
 # there are kept). Other options go to bench/report (--quick, --rounds N,
-# --min-time S, --no-memory, --json FILE). Timings mean little on a busy
+# --min-time S, --no-memory, --json FILE to save the raw results,
+# --from-json FILE to render saved results without measuring). Timings mean little on a busy
 # machine: the report prints the load average it ran under.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
