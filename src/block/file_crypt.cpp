@@ -55,6 +55,10 @@ int32_t context_update(FileContext* ctx, uint8_t* out, const uint8_t* in, std::s
 
 bool pads(int32_t mode) noexcept { return mode == kModeEcb || mode == kModeCbc; }
 
+// The unit whose multiples the pieces are, and whose reads give the outcome
+// of a failing call: 4096 bytes, a multiple of every block length.
+constexpr std::size_t kReadUnit = 4096;
+
 // The encryption stream: whole chunks, then the last piece with its padding
 // block in ECB and CBC.
 int32_t encrypt_stream(FilePipe* pipe, FileContext* ctx, int32_t mode, std::size_t block,
@@ -78,14 +82,12 @@ int32_t encrypt_stream(FilePipe* pipe, FileContext* ctx, int32_t mode, std::size
 }
 
 // A failure found at the end of a decryption. The stream reads the file in
-// large pieces, but its outcome is the one of reading 4096 bytes at a time
-// (kReadUnit), which has written everything before its last chunk or two
-// when it finds the failure: a write that fails there comes first. So those
-// bytes are written before the failure is returned (the output is deleted
-// either way): the first `upto` bytes of the held piece followed by the
-// last one, which is decrypted here unless it already is.
-constexpr std::size_t kReadUnit = 4096;
-
+// large pieces, but its outcome is the one of reading kReadUnit bytes at a
+// time, which has written everything before its last chunk or two when it
+// finds the failure: a write that fails there comes first. So those bytes
+// are written before the failure is returned (the output is deleted either
+// way): the first `upto` bytes of the held piece followed by the last one,
+// which is decrypted here unless it already is.
 int32_t fail_after_writes(FilePipe* pipe, FileContext* ctx, uint8_t* held, uint8_t* last, bool last_decrypted,
                           std::size_t upto, int32_t failure) noexcept {
     if (held != nullptr) {
@@ -157,14 +159,14 @@ int32_t decrypt_stream(FilePipe* pipe, FileContext* ctx, int32_t mode, std::size
 
 bool name_missing(const char* name) noexcept { return name == nullptr || name[0] == '\0'; }
 
-// kFileChunk, or for a smaller file the multiple of 4096 just above its
+// kFileChunk, or for a smaller file the multiple of kReadUnit just above its
 // size (so that its few pieces cost little to make and to wipe, and no
 // thread is started for it). The size only sizes the pieces: a file that
 // grows or shrinks meanwhile is still read to its end.
 std::size_t piece_size_for(const char* in_path) noexcept {
     uint64_t size = 0;
     if (!plat::file_size(in_path, &size) || size >= kFileChunk) return kFileChunk;
-    return static_cast<std::size_t>(size / 4096 + 1) * 4096;
+    return static_cast<std::size_t>(size / kReadUnit + 1) * kReadUnit;
 }
 
 // The IV prefix, then the cipher over the pieces of the pipe, on the open
